@@ -168,8 +168,22 @@ struct State {
     std::vector<uint8_t> bundle;           // last LOAD_CALIB_BUNDLE
     uint32_t touchEventRegistered = 0;
     uint32_t wakeEventRegistered = 0;
+    uint32_t rotation = 0;                 // what GET_ROTATION answers
+    std::vector<uint8_t> comm;             // last SET_COMM input (empty: none since Reset)
+    std::vector<uint8_t> resolution;       // last SET_RESOLUTION input (empty: none)
+    uint32_t commCount = 0;                // successful SET_COMM requests
+    uint32_t resolutionCount = 0;          // successful SET_RESOLUTION requests
+    uint32_t applyCount = 0;               // successful APPLY_SETTINGS requests
+    uint32_t touchesQueued = 0;            // injected touches not yet read
+    uint32_t statesQueued = 0;             // injected touch states not yet read
+    uint32_t touchSignals = 0;             // times the registered touch event was signalled
+    uint32_t wakeSignals = 0;              // times the registered wake event was signalled
+    uint64_t nowUs = 0;                    // driver's clock when the state was taken
 };
 bool GetState(State* state);
+// The log as Log() gives it; false when it could not be read whole. lost
+// counts the oldest entries dropped because the log was full.
+bool ReadLog(std::vector<Request>* log, uint32_t* lost = nullptr);
 }  // namespace sim
 
 // ---- Screenshots and the Wine environment -------------------------------------------

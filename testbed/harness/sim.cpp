@@ -1,0 +1,233 @@
+// Talks to the simulated panel driver: the service through the service
+// manager, everything else through the driver's private control codes.
+#include "harness.h"
+
+#include "../driver/simctl.h"
+
+#include <cstring>
+
+namespace tb {
+namespace sim {
+namespace {
+
+const char kServiceName[] = "WEXANT";
+const DWORD kServiceWaitMs = 10000;
+
+bool DeviceOpens()
+{
+    HANDLE device = CreateFileA("\\\\.\\WEXANT", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (device == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(device);
+    return true;
+}
+
+// One private request on a handle opened for it.
+bool Control(DWORD code, const void* in, DWORD inSize, void* out = nullptr, DWORD outSize = 0,
+             DWORD* returned = nullptr)
+{
+    HANDLE device = CreateFileA("\\\\.\\WEXANT", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    if (device == INVALID_HANDLE_VALUE) return false;
+    DWORD bytes = 0;
+    BOOL ok = DeviceIoControl(device, code, const_cast<void*>(in), inSize, out, outSize, &bytes,
+                              nullptr);
+    CloseHandle(device);
+    if (returned) *returned = bytes;
+    return ok != FALSE;
+}
+
+DWORD ServiceState(SC_HANDLE service)
+{
+    SERVICE_STATUS status;
+    if (!QueryServiceStatus(service, &status)) return 0;
+    return status.dwCurrentState;
+}
+
+struct ServiceHandles {
+    SC_HANDLE manager = nullptr;
+    SC_HANDLE service = nullptr;
+    ~ServiceHandles()
+    {
+        if (service) CloseServiceHandle(service);
+        if (manager) CloseServiceHandle(manager);
+    }
+    bool Open()
+    {
+        manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        if (!manager) return false;
+        service = OpenServiceA(manager, kServiceName,
+                               SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
+        return service != nullptr;
+    }
+};
+
+}  // namespace
+
+bool StartDriver()
+{
+    ServiceHandles sc;
+    if (!sc.Open()) return false;
+    if (ServiceState(sc.service) == SERVICE_RUNNING && DeviceOpens()) return true;
+    // A start right after the prefix was made can be dropped without an
+    // error: ask again until the service runs and its device opens.
+    DWORD start = GetTickCount();
+    DWORD lastAsk = 0;
+    bool asked = false;
+    while (GetTickCount() - start < kServiceWaitMs) {
+        DWORD state = ServiceState(sc.service);
+        if (state == SERVICE_RUNNING) {
+            if (DeviceOpens()) return true;
+        } else if (state == SERVICE_STOPPED && (!asked || GetTickCount() - lastAsk > 1000)) {
+            if (!StartServiceA(sc.service, 0, nullptr) &&
+                GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+                return false;
+            }
+            asked = true;
+            lastAsk = GetTickCount();
+        }
+        Sleep(10);
+    }
+    return false;
+}
+
+bool StopDriver()
+{
+    ServiceHandles sc;
+    if (!sc.Open()) return false;
+    SERVICE_STATUS status;
+    if (ServiceState(sc.service) != SERVICE_STOPPED &&
+        !ControlService(sc.service, SERVICE_CONTROL_STOP, &status) &&
+        GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
+        return false;
+    }
+    return Poll([&] { return ServiceState(sc.service) == SERVICE_STOPPED && !DeviceOpens(); },
+                kServiceWaitMs);
+}
+
+bool Reset()
+{
+    return Control(WEXSIM_IOCTL_RESET, nullptr, 0);
+}
+
+bool InjectTouch(uint16_t rawX, uint16_t rawY, uint16_t device, uint16_t productId)
+{
+    WexsimTouch touch = {rawX, rawY, device, productId};
+    return Control(WEXSIM_IOCTL_INJECT_TOUCH, &touch, sizeof(touch));
+}
+
+bool InjectTouchState(uint32_t state)
+{
+    return Control(WEXSIM_IOCTL_INJECT_STATE, &state, sizeof(state));
+}
+
+bool SignalWake()
+{
+    return Control(WEXSIM_IOCTL_SIGNAL_WAKE, nullptr, 0);
+}
+
+bool SetRotation(uint32_t quarterTurns)
+{
+    return Control(WEXSIM_IOCTL_SET_ROTATION, &quarterTurns, sizeof(quarterTurns));
+}
+
+bool FailCode(uint32_t code, bool fail)
+{
+    WexsimFail request = {code, fail ? 1u : 0u};
+    return Control(WEXSIM_IOCTL_FAIL_CODE, &request, sizeof(request));
+}
+
+bool ReadLog(std::vector<Request>* log, uint32_t* lost)
+{
+    log->clear();
+    if (lost) *lost = 0;
+    std::vector<uint8_t> page(64 * 1024);
+    uint32_t next = 0;
+    for (;;) {
+        DWORD bytes = 0;
+        if (!Control(WEXSIM_IOCTL_READ_LOG, &next, sizeof(next), page.data(),
+                     static_cast<DWORD>(page.size()), &bytes) ||
+            bytes < sizeof(WexsimLogPage)) {
+            return false;
+        }
+        WexsimLogPage header;
+        memcpy(&header, page.data(), sizeof(header));
+        if (lost) *lost = header.lost;
+        size_t at = sizeof(header);
+        for (uint32_t i = 0; i < header.count; ++i) {
+            WexsimLogEntry entry;
+            if (at + sizeof(entry) > bytes) return false;
+            memcpy(&entry, page.data() + at, sizeof(entry));
+            at += sizeof(entry);
+            if (entry.inputSize > WEXSIM_LOG_INPUT_MAX || at + entry.inputSize > bytes) return false;
+            Request request;
+            request.code = entry.code;
+            request.status = entry.status;
+            request.timeUs = entry.timeUs;
+            request.input.assign(page.data() + at, page.data() + at + entry.inputSize);
+            log->push_back(std::move(request));
+            at += (entry.inputSize + 7u) & ~7u;
+        }
+        if (header.next >= header.end) return true;
+        if (header.next <= next && header.count == 0) return false;  // no progress
+        next = header.next;
+    }
+}
+
+std::vector<Request> Log()
+{
+    std::vector<Request> log;
+    ReadLog(&log, nullptr);
+    return log;
+}
+
+std::vector<Request> LogOf(uint32_t code)
+{
+    std::vector<Request> all = Log(), some;
+    for (Request& request : all) {
+        if (request.code == code) some.push_back(std::move(request));
+    }
+    return some;
+}
+
+bool GetState(State* state)
+{
+    WexsimState raw;
+    DWORD bytes = 0;
+    if (!Control(WEXSIM_IOCTL_GET_STATE, nullptr, 0, &raw, sizeof(raw), &bytes) ||
+        bytes != sizeof(raw)) {
+        return false;
+    }
+    auto bytesOf = [](const uint8_t* data, uint32_t size, uint32_t max) {
+        if (size > max) size = max;
+        return std::vector<uint8_t>(data, data + size);
+    };
+    state->option = raw.option;
+    state->secondaryButton = raw.secondaryButton;
+    state->buttonsSwapped = raw.buttonsSwapped;
+    state->calibMode = raw.calibMode;
+    state->calib = static_cast<CalibHeld>(raw.calib);
+    state->calibS = static_cast<CalibHeld>(raw.calibS);
+    state->calibRecord = bytesOf(raw.calibRecord, raw.calibSize, WEXSIM_CALIB_MAX_SIZE);
+    state->calibRecordS = bytesOf(raw.calibRecordS, raw.calibSizeS, WEXSIM_CALIB_MAX_SIZE);
+    state->bundle = bytesOf(raw.bundle, raw.bundleSize, WEXSIM_BUNDLE_SIZE);
+    state->touchEventRegistered = raw.touchEventRegistered;
+    state->wakeEventRegistered = raw.wakeEventRegistered;
+    state->rotation = raw.rotation;
+    state->comm.assign(raw.comm, raw.comm + (raw.commCount ? 2 : 0));
+    state->resolution.assign(raw.resolution, raw.resolution + (raw.resolutionCount ? 2 : 0));
+    state->commCount = raw.commCount;
+    state->resolutionCount = raw.resolutionCount;
+    state->applyCount = raw.applyCount;
+    state->touchesQueued = raw.touchesQueued;
+    state->statesQueued = raw.statesQueued;
+    state->touchSignals = raw.touchSignals;
+    state->wakeSignals = raw.wakeSignals;
+    state->nowUs = raw.nowUs;
+    return true;
+}
+
+}  // namespace sim
+}  // namespace tb
