@@ -1,0 +1,114 @@
+// The resident program's rules that need no Windows header: the calibration
+// bundle handed to the driver, the event registration record, the settings
+// message, the touch beep decision and the button-mode switch table.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace resident {
+
+// ---- Calibration bundle ------------------------------------------------------
+// A presence mask followed by the six saved calibration records back to back.
+constexpr size_t kBundleSize = 1184;
+
+struct BundleSlot {
+    const char* valueName;  // REG_BINARY value in the per-user key
+    size_t offset;          // byte offset in the bundle
+    size_t size;            // the record's exact size
+    uint32_t maskBit;
+};
+
+// In the order in which the loader reads the values.
+constexpr BundleSlot kBundleSlots[6] = {
+    {"Caldata9", 4, 110, 0x01},    {"Caldata9S", 594, 110, 0x10},
+    {"Caldata12", 114, 160, 0x02}, {"Caldata12S", 704, 160, 0x20},
+    {"Caldata20", 274, 320, 0x04}, {"Caldata20S", 864, 320, 0x40},
+};
+constexpr size_t kBundleSlotCount = sizeof(kBundleSlots) / sizeof(kBundleSlots[0]);
+constexpr size_t kLargestRecord = 320;
+constexpr uint32_t kBundleMaskAll = 0x01 | 0x02 | 0x04 | 0x10 | 0x20 | 0x40;
+
+struct CalibBundle {
+    uint8_t bytes[kBundleSize];
+};
+
+// Mask 0 and every slot zero.
+void ClearBundle(CalibBundle* bundle);
+uint32_t BundleMask(const CalibBundle& bundle);
+// Puts one value read from the registry into its slot. The record is taken only
+// when the read succeeded (status 0) with exactly the slot's size: a shorter or
+// longer value is not a record the driver can use, and it leaves the slot zero
+// and its bit clear. Returns whether it was taken.
+bool TakeBundleRecord(CalibBundle* bundle, const BundleSlot& slot, long status,
+                      const uint8_t* data, size_t size);
+// The bundle goes to the driver only when at least one record is present.
+constexpr bool BundleWorthSending(uint32_t mask) { return (mask & kBundleMaskAll) != 0; }
+
+// ---- Event registration record -------------------------------------------------
+// 16 bytes: a 16-bit zero, six reserved zero bytes, then the event handle.
+constexpr size_t kEventRegSize = 16;
+constexpr size_t kEventRegHandleOffset = 8;
+// Lays the record out for a handle value (the handle's bits, little-endian).
+void MakeEventRegRecord(uint8_t record[kEventRegSize], uint64_t handle);
+
+// ---- Settings message -------------------------------------------------------------
+// WM_COPYDATA payload: a reserved word, then Freq, Duration and Option.
+constexpr size_t kSettingsMessageSize = 16;
+struct SettingsMessageValues {
+    uint32_t freq;
+    uint32_t duration;
+    uint32_t option;
+};
+// False (values untouched) for a null payload or one shorter than 16 bytes.
+bool ParseSettingsMessage(const void* data, size_t size, SettingsMessageValues* values);
+
+// ---- Touch beep ---------------------------------------------------------------------
+// Touch states the driver reports.
+constexpr uint32_t kTouchDown = 0;
+constexpr uint32_t kTouchRelease = 1;
+constexpr uint32_t kTouchReleaseSecondary = 2;
+
+// Whether a touch-state report beeps under this Option.
+bool TouchStateBeeps(uint32_t state, uint32_t option);
+// A release after a secondary-button touch returns the mode to the primary button.
+constexpr bool TouchStateReturnsPrimary(uint32_t state) { return state == kTouchReleaseSecondary; }
+
+// What the beep thread plays for the sound kind of an Option.
+enum class SoundCall { Tone, MessageBeep };
+struct SoundChoice {
+    SoundCall call;
+    uint32_t beepType;  // MessageBeep's type when call is MessageBeep
+};
+SoundChoice SoundForOption(uint32_t option);
+
+// ---- Button-mode switch ---------------------------------------------------------------
+// The mouse messages that the tray icon and the floating window hand on.
+constexpr uint32_t kLeftButtonUp = 0x202;
+constexpr uint32_t kRightButtonUp = 0x205;
+
+// Icons: a mouse with its left or its right button marked.
+constexpr int kIconLeftButton = 103;
+constexpr int kIconRightButton = 104;
+// Floating window messages that show one icon or the other.
+constexpr uint32_t kFloatShowRight = 0x501;  // WM_FLOAT_SECONDARY
+constexpr uint32_t kFloatShowLeft = 0x502;   // WM_FLOAT_PRIMARY
+
+constexpr char kTipToSecondary[] = "Switch to Secondary Button";
+constexpr char kTipToPrimary[] = "Switch to Primary Button";
+
+struct ModeSwitch {
+    bool secondary;       // touches act as the secondary button afterwards
+    const char* tip;      // the tray tip after the switch
+    int icon;             // the physical button a touch now produces
+    uint32_t floatMessage;
+};
+// A left click switches to the secondary button, a right click to the primary
+// one; the icon shows the physical button, so it follows the system swap.
+// False for any other mouse message.
+bool ModeSwitchFor(uint32_t mouseMessage, bool buttonsSwapped, ModeSwitch* result);
+
+// ---- Command line ---------------------------------------------------------------------
+// The whole command tail is the word "runonce", in any case.
+bool IsRunOnceTail(const char* tail);
+
+}  // namespace resident
