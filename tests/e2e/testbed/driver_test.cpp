@@ -240,6 +240,11 @@ TEST(DriverEvents, EventOfAnEndedProcessDoesNotHarmTheDriver)
     EXPECT_FALSE(event.Signalled());
     ASSERT_TRUE(tb::sim::InjectTouch(1, 2));
     EXPECT_TRUE(event.Signalled(2000));
+
+    // A reset drops the references and the device goes on.
+    ASSERT_TRUE(tb::sim::Reset());
+    EXPECT_EQ(StateNow().touchEventRegistered, 0u);
+    EXPECT_TRUE(tb::sim::InjectTouch(1, 2));
 }
 
 TEST(DriverEvents, RegistrationThatIsNoEventIsRefused)
@@ -523,6 +528,27 @@ TEST(DriverLog, KeepsEveryRequestWithItsInputAcrossPagesUntilReset)
     EXPECT_TRUE(tb::sim::Log().empty());
     ASSERT_TRUE(Send(IOCTL_WEXANT_APPLY_SETTINGS, {}).ok);
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+}
+
+TEST(DriverLog, FullLogDropsTheOldestEntries)
+{
+    // One handle for all requests keeps this quick; the driver does not care.
+    HANDLE device = OpenDriverDevice();
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    const uint32_t kRequests = WEXSIM_LOG_CAPACITY + 5;
+    for (uint32_t i = 0; i < kRequests; ++i) {
+        DWORD bytes = 0;
+        ASSERT_TRUE(DeviceIoControl(device, IOCTL_WEXANT_SET_OPTION, &i, sizeof(i), nullptr, 0, &bytes,
+                                    nullptr));
+    }
+    CloseHandle(device);
+    std::vector<tb::sim::Request> log;
+    uint32_t lost = 0;
+    ASSERT_TRUE(tb::sim::ReadLog(&log, &lost));
+    EXPECT_EQ(lost, 5u);
+    ASSERT_EQ(log.size(), static_cast<size_t>(WEXSIM_LOG_CAPACITY));
+    EXPECT_EQ(Dword(log.front().input), 5u);
+    EXPECT_EQ(Dword(log.back().input), kRequests - 1);
 }
 
 TEST(DriverDevice, RequestRoundTripTime)
