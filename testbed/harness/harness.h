@@ -154,6 +154,8 @@ struct Request {
 };
 std::vector<Request> Log();                   // every request since the last Reset, in order
 std::vector<Request> LogOf(uint32_t code);    // those with one code
+// Polls the log until it holds at least count requests with this code.
+bool WaitRequest(uint32_t code, size_t count = 1, DWORD timeoutMs = 5000);
 
 enum class CalibHeld : uint32_t { None = 0, Sent = 1, Committed = 2, Discarded = 3 };
 struct State {

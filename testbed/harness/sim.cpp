@@ -192,6 +192,11 @@ std::vector<Request> LogOf(uint32_t code)
     return some;
 }
 
+bool WaitRequest(uint32_t code, size_t count, DWORD timeoutMs)
+{
+    return Poll([&] { return LogOf(code).size() >= count; }, timeoutMs, 20);
+}
+
 bool GetState(State* state)
 {
     WexsimState raw;
