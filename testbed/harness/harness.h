@@ -141,7 +141,7 @@ bool InjectTouch(uint16_t rawX, uint16_t rawY, uint16_t device = 0, uint16_t pro
 // A touch state (0 touch-down, 1 release, 2 release after a secondary-button touch)
 // for GET_TOUCH_STATE; signals the registered touch event.
 bool InjectTouchState(uint32_t state);
-bool SignalWake();                     // signals the registered wake event
+bool SignalWake();                     // signals the registered wake event (false when none is)
 bool SetRotation(uint32_t quarterTurns);  // what GET_ROTATION answers
 // Makes every later request with this code fail (or succeed again).
 bool FailCode(uint32_t code, bool fail = true);

@@ -81,9 +81,14 @@ bool StartDriver()
         if (state == SERVICE_RUNNING) {
             if (DeviceOpens()) return true;
         } else if (state == SERVICE_STOPPED && (!asked || GetTickCount() - lastAsk > 1000)) {
-            if (!StartServiceA(sc.service, 0, nullptr) &&
-                GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-                return false;
+            if (!StartServiceA(sc.service, 0, nullptr)) {
+                DWORD error = GetLastError();
+                // Only these can never clear up by asking again.
+                if (error == ERROR_SERVICE_DISABLED || error == ERROR_ACCESS_DENIED ||
+                    error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                    error == ERROR_SERVICE_DOES_NOT_EXIST) {
+                    return false;
+                }
             }
             asked = true;
             lastAsk = GetTickCount();
