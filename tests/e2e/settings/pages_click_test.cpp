@@ -1,0 +1,216 @@
+// The click page: the hidden operate-mode group, the live double-click
+// settings with their restore on Cancel, the Option bits and the test icon.
+#include "pages_support.h"
+
+#include <set>
+#include <vector>
+
+using namespace wexant;
+
+namespace {
+
+struct Ids {
+    int group, stream, point;
+    int firstMovable;  // thirteen ids in a row
+    int hideCursor, widthSlider, heightSlider, speedSlider, testIcon;
+};
+const Ids kJa = {1008, 1006, 1007, 1012, 1142, 1045, 1046, 1047, 1048};
+const Ids kEn = {1011, 1009, 1010, 1025, 1004, 1092, 1090, 1088, 1091};
+
+constexpr char kMouseKey[] = "Control Panel\\Mouse";
+
+// What the system keeps in the user's profile for the double-click settings.
+std::string Mouse(const char* name) {
+    std::string v = "<none>";
+    tb::reg::GetString(HKEY_CURRENT_USER, kMouseKey, name, &v);
+    return v;
+}
+
+std::vector<int> MovingIds(const Ids& ids) {
+    std::vector<int> v;
+    for (int i = 0; i < 13; ++i) v.push_back(ids.firstMovable + i);
+    for (int id : {ids.hideCursor, ids.widthSlider, ids.heightSlider, ids.speedSlider, ids.testIcon}) v.push_back(id);
+    return v;
+}
+
+HWND OpenClick(pages::Sheet* sheet, bool japanese) {
+    *sheet = pages::StartSheet(japanese);
+    return sheet->window ? sheet->Show(pages::TAB_CLICK) : nullptr;
+}
+
+HICON IconOf(HWND control) {
+    return reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
+}
+
+}  // namespace
+
+TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
+    for (bool japanese : {false, true}) {
+        SCOPED_TRACE(japanese ? "ja" : "en");
+        const Ids& ids = japanese ? kJa : kEn;
+        // With the choice offered: point mode shown, and the template places.
+        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_SHOW_MODE_GROUP | OPT_POINT_MODE));
+        pages::Sheet shown;
+        HWND page = OpenClick(&shown, japanese);
+        ASSERT_NE(nullptr, page);
+        EXPECT_TRUE(tb::IsVisible(tb::Control(page, ids.group)));
+        EXPECT_TRUE(tb::IsChecked(tb::Control(page, ids.point)));
+        EXPECT_FALSE(tb::IsChecked(tb::Control(page, ids.stream)));
+        RECT group = tb::ScreenRect(tb::Control(page, ids.group));
+        const int h = group.bottom - group.top;
+        std::vector<RECT> before;
+        for (int id : MovingIds(ids)) before.push_back(pages::ClientRect(page, tb::Control(page, id)));
+        // Stream mode clears the point bit.
+        EXPECT_FALSE(shown.ApplyEnabled());
+        tb::Click(tb::Control(page, ids.stream));
+        ASSERT_TRUE(tb::Poll([&] { return shown.ApplyEnabled(); }));
+        ASSERT_TRUE(shown.Apply());
+        EXPECT_EQ(0u, pages::User("Option") & OPT_POINT_MODE);
+        tb::Click(tb::Control(page, ids.point));
+        ASSERT_TRUE(shown.Apply());
+        EXPECT_NE(0u, pages::User("Option") & OPT_POINT_MODE);
+        shown.Cancel();
+
+        // Without it: the group and its buttons hidden, everything else up by its height.
+        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_POINT_MODE));
+        pages::Sheet hidden;
+        page = OpenClick(&hidden, japanese);
+        ASSERT_NE(nullptr, page);
+        for (int id : {ids.group, ids.stream, ids.point}) EXPECT_FALSE(tb::IsVisible(tb::Control(page, id))) << id;
+        std::vector<int> moving = MovingIds(ids);
+        for (size_t i = 0; i < moving.size(); ++i) {
+            RECT r = pages::ClientRect(page, tb::Control(page, moving[i]));
+            EXPECT_EQ(before[i].left, r.left) << moving[i];
+            EXPECT_EQ(before[i].top - h, r.top) << moving[i];
+            EXPECT_EQ(before[i].right - before[i].left, r.right - r.left) << moving[i];
+            EXPECT_EQ(before[i].bottom - before[i].top, r.bottom - r.top) << moving[i];
+        }
+        tb::Screenshot(std::string("click-") + (japanese ? "ja" : "en"));
+        // The point bit keeps its stored value through another change.
+        tb::Click(tb::Control(page, ids.hideCursor));
+        ASSERT_TRUE(hidden.Apply());
+        EXPECT_EQ(kDefaultOption | OPT_POINT_MODE | OPT_HIDE_CURSOR, pages::User("Option"));
+        tb::Click(tb::Control(page, ids.hideCursor));
+        ASSERT_TRUE(hidden.Apply());
+        EXPECT_EQ(kDefaultOption | OPT_POINT_MODE, pages::User("Option"));
+        hidden.Cancel();
+    }
+}
+
+TEST(PagesClick, SlidersSetTheSystemAtOnceAndCancelRestores) {
+    ASSERT_TRUE(pages::SetUser("DHeight", 20));
+    ASSERT_TRUE(pages::SetUser("DWidth", 30));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, kMouseKey, "DoubleClickSpeed", "500"));
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, false);
+    ASSERT_NE(nullptr, page);
+    HWND height = tb::Control(page, kEn.heightSlider), width = tb::Control(page, kEn.widthSlider),
+         speed = tb::Control(page, kEn.speedSlider);
+    EXPECT_EQ(20, SendMessageA(height, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(30, SendMessageA(width, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(500, SendMessageA(speed, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(2, SendMessageA(height, TBM_GETRANGEMIN, 0, 0));
+    EXPECT_EQ(66, SendMessageA(height, TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(100, SendMessageA(speed, TBM_GETRANGEMIN, 0, 0));
+    EXPECT_EQ(800, SendMessageA(speed, TBM_GETRANGEMAX, 0, 0));
+
+    tb::Scroll(height, 50);
+    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickHeight") == "50"; }));
+    tb::Scroll(width, 10);
+    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickWidth") == "10"; }));
+    tb::Scroll(speed, 700);
+    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "300"; }));
+    EXPECT_TRUE(sheet.ApplyEnabled());
+
+    ASSERT_TRUE(sheet.Cancel());
+    EXPECT_EQ("20", Mouse("DoubleClickHeight"));
+    EXPECT_EQ("30", Mouse("DoubleClickWidth"));
+    EXPECT_EQ("500", Mouse("DoubleClickSpeed"));
+    // Nothing was stored.
+    EXPECT_EQ(20u, pages::User("DHeight"));
+    EXPECT_EQ(30u, pages::User("DWidth"));
+}
+
+TEST(PagesClick, ApplyCommitsAndLaterCancelReturnsToIt) {
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, true);
+    ASSERT_NE(nullptr, page);
+    HWND height = tb::Control(page, kJa.heightSlider), width = tb::Control(page, kJa.widthSlider),
+         speed = tb::Control(page, kJa.speedSlider);
+    tb::Scroll(height, 42);
+    tb::Scroll(width, 18);
+    tb::Scroll(speed, 600);
+    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "400"; }));
+    ASSERT_TRUE(sheet.Apply());
+    EXPECT_EQ(42u, pages::User("DHeight"));
+    EXPECT_EQ(18u, pages::User("DWidth"));
+    tb::Scroll(height, 58);
+    tb::Scroll(speed, 200);
+    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "800"; }));
+    ASSERT_TRUE(sheet.Cancel());
+    EXPECT_EQ("42", Mouse("DoubleClickHeight"));
+    EXPECT_EQ("18", Mouse("DoubleClickWidth"));
+    EXPECT_EQ("400", Mouse("DoubleClickSpeed"));
+    EXPECT_EQ(42u, pages::User("DHeight"));
+}
+
+TEST(PagesClick, CancelWithoutChangeResetsTheSystemOnlyWhenThePageWasOpened) {
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, kMouseKey, "DoubleClickHeight", "10"));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, kMouseKey, "DoubleClickSpeed", "150"));
+    {
+        pages::Sheet sheet = pages::StartSheet(false);
+        ASSERT_NE(nullptr, sheet.window);
+        sheet.Show(pages::TAB_SOUND);
+        ASSERT_TRUE(sheet.Cancel());
+        EXPECT_EQ("10", Mouse("DoubleClickHeight"));
+    }
+    {
+        // 150 ms gives the speed 850, shown at the slider's end 800 but kept.
+        pages::Sheet sheet;
+        HWND page = OpenClick(&sheet, false);
+        ASSERT_NE(nullptr, page);
+        EXPECT_EQ(800, SendMessageA(tb::Control(page, kEn.speedSlider), TBM_GETPOS, 0, 0));
+        ASSERT_TRUE(sheet.Cancel());
+        EXPECT_EQ("34", Mouse("DoubleClickHeight"));
+        EXPECT_EQ("34", Mouse("DoubleClickWidth"));
+        EXPECT_EQ("150", Mouse("DoubleClickSpeed"));
+    }
+}
+
+TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, false);
+    ASSERT_NE(nullptr, page);
+    HWND icon = tb::Control(page, kEn.testIcon);
+    // One frame a second, four frames to a cycle.
+    std::set<HICON> day;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 4600) {
+        day.insert(IconOf(icon));
+        Sleep(100);
+    }
+    day.erase(nullptr);
+    EXPECT_EQ(4u, day.size());
+
+    // A double-click beside the icon changes nothing.
+    RECT r = tb::ScreenRect(icon);
+    tb::MouseMove(r.left - 30, r.top);
+    PostMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    Sleep(300);
+    EXPECT_TRUE(day.count(IconOf(icon)));
+
+    // On the icon: the night animation at once.
+    tb::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    ASSERT_TRUE(tb::Poll([&] { return !day.count(IconOf(icon)); }, 800));
+    std::set<HICON> night;
+    start = GetTickCount();
+    while (GetTickCount() - start < 4600) {
+        night.insert(IconOf(icon));
+        Sleep(100);
+    }
+    EXPECT_EQ(4u, night.size());
+    for (HICON h : night) EXPECT_FALSE(day.count(h));
+    EXPECT_FALSE(sheet.ApplyEnabled());
+    tb::Screenshot("click-night");
+}

@@ -1,0 +1,250 @@
+// The dual-monitor page: the pictures' places, dragging with the real mouse,
+// the clamps of the picture area, the resolution radios and the check boxes,
+// checked on the screen and through what Apply stores.
+#include "pages_support.h"
+
+#include <vector>
+
+using namespace wexant;
+
+namespace {
+
+struct Ids {
+    int useDual, osArranged;
+    int monitor1[4], monitor2[4];
+    int swapGroup, swapBox, swapText;
+};
+const Ids kJa = {1067, 1129, {1059, 1060, 1061, 1062}, {1063, 1064, 1065, 1066}, 1038, 1000, 1039};
+const Ids kEn = {1100, 1130, {1103, 1104, 1105, 1106}, {1107, 1108, 1109, 1110}, 1040, 1001, 1041};
+
+// The pictures' screens: dark teal normally, bright cyan while dragged.
+constexpr COLORREF kNormal = RGB(0, 128, 128);
+constexpr COLORREF kDragged = RGB(0, 255, 255);
+
+struct Page {
+    pages::Sheet sheet;
+    HWND page = nullptr;
+    const Ids* ids = nullptr;
+    HWND operator[](int id) const { return tb::Control(page, id); }
+    POINT Screen(int x, int y) const {
+        POINT p = {x, y};
+        ClientToScreen(page, &p);
+        return p;
+    }
+    // A picture of that size with its top-left at (x, y) in the given colour:
+    // the frame's corner is grey and the screen starts inside it.
+    bool PictureAt(int x, int y, COLORREF screen) const {
+        return pages::PixelAt(page, x + 6, y + 6) == screen && pages::PixelAt(page, x, y) == RGB(128, 128, 128);
+    }
+    void Down(int x, int y) { POINT p = Screen(x, y); tb::MouseDown(p.x, p.y); }
+    void Move(int x, int y) { POINT p = Screen(x, y); tb::MouseMove(p.x, p.y); }
+    void Up(int x, int y) { POINT p = Screen(x, y); tb::MouseUp(p.x, p.y); }
+    // Lets the page handle what came before.
+    void Settle() { Sleep(150); SendMessageA(page, WM_NULL, 0, 0); }
+};
+
+Page Open(bool japanese) {
+    Page p;
+    p.ids = japanese ? &kJa : &kEn;
+    p.sheet = pages::StartSheet(japanese);
+    if (p.sheet.window) p.page = p.sheet.Show(pages::TAB_DUAL);
+    if (p.page) {
+        // Paints have run once the page answers.
+        SendMessageA(p.page, WM_NULL, 0, 0);
+        Sleep(200);
+    }
+    return p;
+}
+
+void Layout(DWORD ncomm, DWORD resolutionX, DWORD resolutionY) {
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    ASSERT_TRUE(pages::SetSecond("nComm", ncomm));
+    ASSERT_TRUE(pages::SetSecond("ResolutionX", resolutionX));
+    ASSERT_TRUE(pages::SetSecond("ResolutionY", resolutionY));
+}
+
+}  // namespace
+
+TEST(PagesDual, BuiltInValuesShowTypeZeroAndIgnoreTheMouse) {
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    Page p = Open(true);
+    ASSERT_NE(nullptr, p.page);
+    const Ids& ids = *p.ids;
+    // Both 55 x 44, monitor 1 at (131, 135), monitor 2 up-left of it at (76, 91).
+    EXPECT_TRUE(p.PictureAt(131, 135, kNormal));
+    EXPECT_TRUE(p.PictureAt(76, 91, kNormal));
+    EXPECT_TRUE(tb::IsChecked(p[ids.monitor1[1]]));
+    EXPECT_TRUE(tb::IsChecked(p[ids.monitor2[1]]));
+    EXPECT_FALSE(tb::IsChecked(p[ids.useDual]));
+    EXPECT_TRUE(tb::IsEnabled(p[ids.useDual]));
+    EXPECT_FALSE(tb::IsEnabled(p[ids.osArranged]));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FALSE(tb::IsEnabled(p[ids.monitor1[i]]));
+        EXPECT_FALSE(tb::IsEnabled(p[ids.monitor2[i]]));
+    }
+    for (int id : {ids.swapGroup, ids.swapBox, ids.swapText}) EXPECT_FALSE(tb::IsVisible(p[id]));
+
+    // With the function off a press on a picture does nothing.
+    p.Down(100, 110);
+    p.Move(150, 60);
+    p.Settle();
+    EXPECT_TRUE(p.PictureAt(76, 91, kNormal));
+    p.Up(150, 60);
+    p.Settle();
+    EXPECT_TRUE(p.PictureAt(76, 91, kNormal));
+    EXPECT_FALSE(p.sheet.ApplyEnabled());
+    tb::Screenshot("dual-builtin-ja");
+}
+
+TEST(PagesDual, DragSnapsToTheArrangementUnderTheMouse) {
+    // Dual function and the system's arrangement on, monitor 2 right of 1, both SVGA.
+    Layout(0x43, 0x03200320, 0x02580258);
+    Page p = Open(false);
+    ASSERT_NE(nullptr, p.page);
+    ASSERT_TRUE(p.PictureAt(76, 113, kNormal));
+    ASSERT_TRUE(p.PictureAt(131, 113, kNormal));
+
+    // Grab monitor 2 at its centre and carry it up-left of monitor 1.
+    p.Down(158, 135);
+    for (int i = 1; i <= 8; ++i) p.Move(158 - i * 14, 135 - i * 9);  // to (46, 63)
+    p.Settle();
+    // Picture 2 follows the pointer: its left/top is the pointer minus (27, 22).
+    EXPECT_TRUE(p.PictureAt(19, 41, kDragged));
+    EXPECT_TRUE(p.sheet.ApplyEnabled());
+    tb::Screenshot("dual-drag-en");
+    p.Up(46, 63);
+    p.Settle();
+    // Snapped to type 0: monitor 1 at (131, 135), monitor 2 at (76, 91).
+    EXPECT_TRUE(p.PictureAt(131, 135, kNormal));
+    EXPECT_TRUE(p.PictureAt(76, 91, kNormal));
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0x03u, pages::Second("nComm"));
+    DWORD driverNcomm = 0;
+    ASSERT_TRUE(tb::reg::GetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "nComm", &driverNcomm));
+    EXPECT_EQ(0x03u, driverNcomm);
+
+    // Now below monitor 1: type 6.
+    p.Down(103, 113);
+    for (int i = 1; i <= 6; ++i) p.Move(103 + i * 10, 113 + i * 25);  // to (163, 263)
+    p.Up(163, 263);
+    p.Settle();
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0x63u, pages::Second("nComm"));
+    p.sheet.Cancel();
+}
+
+TEST(PagesDual, WithoutTheSystemsArrangementOnlyRightAndBelowRemain) {
+    // Type 0 stored, arrangement by the system off.
+    Layout(0x01, 0x03200320, 0x02580258);
+    Page p = Open(false);
+    ASSERT_NE(nullptr, p.page);
+    ASSERT_TRUE(p.PictureAt(76, 91, kNormal));
+    // A click beside the pictures re-derives the type: 0 becomes 4, without marking a change.
+    p.Down(20, 250);
+    p.Up(20, 250);
+    p.Settle();
+    EXPECT_TRUE(p.PictureAt(76, 113, kNormal));
+    EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
+    EXPECT_FALSE(p.sheet.ApplyEnabled());
+
+    // Dragged up-left it still snaps to the right.
+    p.Down(158, 135);
+    for (int i = 1; i <= 5; ++i) p.Move(158 - i * 20, 135 - i * 10);
+    p.Up(58, 85);
+    p.Settle();
+    EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0x41u, pages::Second("nComm"));
+    p.sheet.Cancel();
+}
+
+TEST(PagesDual, DraggedPicturesStayInThePictureArea) {
+    struct Case { bool japanese; int right, bottom, left, top; } cases[] = {
+        {true, 198, 195, 10, 32},
+        {false, 183, 214, 11, 33},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.japanese ? "ja" : "en");
+        Layout(0x43, 0x03200320, 0x02580258);
+        Page p = Open(c.japanese);
+        ASSERT_NE(nullptr, p.page);
+        // Monitor 1 far right and down, then far left and up, in one drag.
+        p.Down(100, 130);
+        for (int i = 1; i <= 6; ++i) p.Move(100 + i * 60, 130 + i * 50);
+        p.Settle();
+        EXPECT_TRUE(p.PictureAt(c.right, c.bottom, kDragged));
+        tb::Screenshot(std::string("dual-clamp-") + (c.japanese ? "ja" : "en"));
+        for (int i = 1; i <= 8; ++i) p.Move(460 - i * 70, 430 - i * 60);
+        p.Settle();
+        EXPECT_TRUE(p.PictureAt(c.left, c.top, kDragged));
+        p.Up(-100, -50);
+        p.Settle();
+        p.sheet.Cancel();
+    }
+}
+
+TEST(PagesDual, ResolutionChoiceReDerivesTheType) {
+    for (bool os : {true, false}) {
+        SCOPED_TRACE(os ? "system arrangement" : "page arrangement");
+        // Both VGA, monitor 2 right of monitor 1; other bits of both words kept.
+        Layout(0x41u | (os ? 0x2u : 0u), 0xA280B280, 0x01E001E0);
+        Page p = Open(true);
+        ASSERT_NE(nullptr, p.page);
+        EXPECT_TRUE(tb::IsChecked(p[p.ids->monitor1[0]]));
+        tb::Click(p[p.ids->monitor1[2]]);  // monitor 1 XGA
+        ASSERT_TRUE(tb::Poll([&] { return p.sheet.ApplyEnabled(); }));
+        p.Settle();
+        ASSERT_TRUE(p.sheet.Apply(true));
+        EXPECT_EQ(os ? 0x13u : 0x41u, pages::Second("nComm"));
+        EXPECT_EQ(0xA280B400u, pages::Second("ResolutionX"));
+        EXPECT_EQ(0x01E00300u, pages::Second("ResolutionY"));
+        // The checked radio again: marked changed once more.
+        tb::Click(p[p.ids->monitor1[2]]);
+        EXPECT_TRUE(tb::Poll([&] { return p.sheet.ApplyEnabled(); }));
+        tb::Click(p[p.ids->monitor2[3]]);  // monitor 2 XVGA
+        p.Settle();
+        ASSERT_TRUE(p.sheet.Apply(true));
+        EXPECT_EQ(0xA480B400u, pages::Second("ResolutionX"));
+        EXPECT_EQ(0x03600300u, pages::Second("ResolutionY"));
+        p.sheet.Cancel();
+    }
+}
+
+TEST(PagesDual, CheckBoxesAndPassThroughBits) {
+    // Dual on, system arrangement on, output swap, type 0, and unused high bits.
+    Layout(0xABCD0507u, 0x03200320, 0x02580258);
+    Page p = Open(false);
+    ASSERT_NE(nullptr, p.page);
+    const Ids& ids = *p.ids;
+    EXPECT_TRUE(tb::IsChecked(p[ids.useDual]));
+    EXPECT_TRUE(tb::IsChecked(p[ids.osArranged]));
+    EXPECT_TRUE(tb::IsEnabled(p[ids.osArranged]));
+    EXPECT_TRUE(tb::IsChecked(p[ids.swapBox]));
+    EXPECT_FALSE(tb::IsVisible(p[ids.swapBox]));
+
+    // Clearing the system's arrangement resets the type to 4.
+    tb::Click(p[ids.osArranged]);
+    ASSERT_TRUE(tb::Poll([&] { return !tb::IsChecked(p[ids.osArranged]); }));
+    p.Settle();
+    EXPECT_TRUE(p.PictureAt(76, 113, kNormal));
+    EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0xABCD0545u, pages::Second("nComm"));
+
+    // The dual function off: the other controls off, the pictures stay.
+    tb::Click(p[ids.useDual]);
+    ASSERT_TRUE(tb::Poll([&] { return !tb::IsEnabled(p[ids.osArranged]); }));
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(tb::IsEnabled(p[ids.monitor1[i]]));
+    EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0xABCD0544u, pages::Second("nComm"));
+    // On again, and the system's arrangement back on: type 4 still.
+    tb::Click(p[ids.useDual]);
+    ASSERT_TRUE(tb::Poll([&] { return tb::IsEnabled(p[ids.osArranged]); }));
+    tb::Click(p[ids.osArranged]);
+    ASSERT_TRUE(tb::Poll([&] { return tb::IsChecked(p[ids.osArranged]); }));
+    ASSERT_TRUE(p.sheet.Apply(true));
+    EXPECT_EQ(0xABCD0547u, pages::Second("nComm"));
+    tb::Screenshot("dual-en");
+    p.sheet.Cancel();
+}
