@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include "../driver/simctl.h"
+#include "winutil.h"
 
 #include <cstring>
 
@@ -15,28 +16,17 @@ const DWORD kServiceWaitMs = 10000;
 
 bool DeviceOpens()
 {
-    HANDLE device = CreateFileA("\\\\.\\WEXANT", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE device = OpenDriverDevice();
     if (device == INVALID_HANDLE_VALUE) return false;
     CloseHandle(device);
     return true;
 }
 
-// One private request on a handle opened for it.
+// One private request on a handle opened for it, as the programs make theirs.
 bool Control(DWORD code, const void* in, DWORD inSize, void* out = nullptr, DWORD outSize = 0,
              DWORD* returned = nullptr)
 {
-    HANDLE device = CreateFileA("\\\\.\\WEXANT", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    if (device == INVALID_HANDLE_VALUE) return false;
-    DWORD bytes = 0;
-    BOOL ok = DeviceIoControl(device, code, const_cast<void*>(in), inSize, out, outSize, &bytes,
-                              nullptr);
-    CloseHandle(device);
-    if (returned) *returned = bytes;
-    return ok != FALSE;
+    return DriverRequest(code, in, inSize, out, outSize, returned) != FALSE;
 }
 
 DWORD ServiceState(SC_HANDLE service)
