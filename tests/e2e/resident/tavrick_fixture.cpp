@@ -1,0 +1,241 @@
+#include "tavrick_fixture.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+namespace tavrick {
+
+uint32_t Le32(const std::vector<uint8_t>& bytes, size_t offset)
+{
+    if (bytes.size() < offset + 4) return 0xFFFFFFFF;
+    return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
+           uint32_t(bytes[offset + 3]) << 24;
+}
+
+size_t Count(uint32_t code)
+{
+    return tb::sim::LogOf(code).size();
+}
+
+int ThreadCount(DWORD pid)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == pid) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+char MarkedButton(const RECT& rect)
+{
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0) return '?';
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY);
+    long sumX = 0, red = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = GetPixel(memory, x, y);
+            if (GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60) {
+                sumX += x;
+                ++red;
+            }
+        }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (red < 4) return '?';
+    // The marked button is the red half of the mouse's top.
+    return sumX / red < w / 2 ? 'L' : 'R';
+}
+
+HWND TrayWindow()
+{
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    return tray ? tray : FindWindowA("Shell_TrayWnd", nullptr);
+}
+
+POINT TrayIconPoint()
+{
+    POINT p = {10, 10};  // a small icon and its border of 2 pixels
+    ClientToScreen(TrayWindow(), &p);
+    return p;
+}
+
+void Resident::SetUp()
+{
+    tb::reg::DeleteTree(HKEY_CURRENT_USER, "Software\\Tarsido");
+    tb::reg::DeleteTree(HKEY_CURRENT_USER, "Software\\TestBed");
+    tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, wexant::DriverParametersKey);
+    tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\Debug", "RelayInclude",
+                       "kernelbase.Beep;kernel32.Beep;user32.MessageBeep;user32.SetSystemCursor;"
+                       "user32.SystemParametersInfoA");
+    ASSERT_TRUE(tb::InstallStandin("gralen.dll"));
+    ASSERT_TRUE(tb::sim::StartDriver());
+    ASSERT_TRUE(tb::sim::Reset());
+}
+
+void Resident::TearDown()
+{
+    if (process_.Valid() && process_.Running()) process_.Kill();
+}
+
+// The environment of this process with WINEDEBUG replaced, as a block for CreateProcessA.
+static std::string TracedEnvironment()
+{
+    std::string block;
+    char* env = GetEnvironmentStringsA();
+    for (const char* p = env; *p; p += strlen(p) + 1) {
+        if (_strnicmp(p, "WINEDEBUG=", 10) == 0) continue;
+        block.append(p).push_back('\0');
+    }
+    FreeEnvironmentStringsA(env);
+    block.append("WINEDEBUG=+relay").push_back('\0');
+    block.push_back('\0');
+    return block;
+}
+
+bool Resident::Start(const std::string& tail, bool traced)
+{
+    main_ = nullptr;
+    ++starts_;
+    if (!traced) {
+        process_ = tb::Start("Tavrick.exe", tail);
+        return process_.Valid();
+    }
+    std::string dir = tb::ArtifactDir();
+    if (dir.empty()) {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof(temp), temp);
+        dir = temp;
+    }
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    tracePath_ = dir + (info ? info->name() : "tavrick") + "-relay-" + std::to_string(starts_) + ".txt";
+
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE trace = CreateFileA(tracePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (trace == INVALID_HANDLE_VALUE) return false;
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = trace;
+    si.hStdError = trace;
+    PROCESS_INFORMATION pi;
+    std::string command = "\"" + tb::SystemPath("Tavrick.exe") + "\"" + (tail.empty() ? "" : " " + tail);
+    std::string env = TracedEnvironment();
+    std::string systemDir = tb::SystemDir();
+    BOOL ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, &env[0], systemDir.c_str(), &si, &pi);
+    CloseHandle(trace);
+    if (!ok) return false;
+    CloseHandle(pi.hThread);
+    process_ = tb::Process(pi.hProcess, pi.dwProcessId);
+    return true;
+}
+
+bool Resident::WaitRunning(DWORD timeoutMs)
+{
+    main_ = tb::WaitWindow(wexant::kResidentWindowClass, wexant::kResidentWindowTitle, timeoutMs, Pid());
+    if (!main_) return false;
+    return tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_TOUCH_EVENT, 1, timeoutMs) &&
+           tb::sim::WaitRequest(wexant::IOCTL_WEXANT_PRIMARY_BUTTON, 1, timeoutMs);
+}
+
+bool Resident::Stop(DWORD* exitCode)
+{
+    if (!main_) main_ = tb::WaitWindow(wexant::kResidentWindowClass, wexant::kResidentWindowTitle, 2000, Pid());
+    if (main_) PostMessageA(main_, WM_DESTROY, 0, 0);
+    return process_.WaitExit(5000, exitCode);
+}
+
+void Resident::SendSettings(DWORD option, DWORD freq, DWORD duration)
+{
+    DWORD data[4] = {0, freq, duration, option};
+    COPYDATASTRUCT cds = {0, sizeof(data), data};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 5000, &result);
+}
+
+void Resident::SendSettingsAndSettle(DWORD option, DWORD freq, DWORD duration)
+{
+    size_t primary = Count(wexant::IOCTL_WEXANT_PRIMARY_BUTTON);
+    SendSettings(option, freq, duration);
+    EXPECT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_PRIMARY_BUTTON, primary + 1));
+}
+
+std::vector<std::string> Resident::TraceCalls(const std::string& needle)
+{
+    std::vector<std::string> lines;
+    HANDLE file = CreateFileA(tracePath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lines;
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    const std::string call = "Call ";
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        size_t at = line.find(call);
+        if (at != std::string::npos && line.find(needle, at) != std::string::npos) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+HWND Resident::FloatWindow(DWORD timeoutMs)
+{
+    return tb::WaitWindow("#32770", "R_TP", timeoutMs, Pid());
+}
+
+RECT Resident::FloatIconRect()
+{
+    RECT r = {0, 0, 0, 0};
+    HWND window = FloatWindow(0);
+    if (window) GetWindowRect(GetDlgItem(window, kFloatIconId), &r);
+    return r;
+}
+
+void Resident::SetUserDword(const char* name, DWORD value)
+{
+    ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kUserKey, name, value));
+}
+
+DWORD Resident::UserDword(const char* name, DWORD fallback)
+{
+    DWORD value = fallback;
+    tb::reg::GetDword(HKEY_CURRENT_USER, kUserKey, name, &value);
+    return value;
+}
+
+DWORD Resident::GralenDword(const char* name)
+{
+    DWORD value = 0;
+    tb::reg::GetDword(HKEY_CURRENT_USER, kGralenKey, name, &value);
+    return value;
+}
+
+std::string Resident::GralenCalls()
+{
+    std::string calls;
+    tb::reg::GetString(HKEY_CURRENT_USER, kGralenKey, "Calls", &calls);
+    return calls;
+}
+
+}  // namespace tavrick
