@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tavrick {
@@ -104,6 +105,35 @@ static std::string TracedEnvironment()
     return block;
 }
 
+// Wine's own name of a file for the Unix side.
+static std::string UnixPath(const std::string& windowsPath)
+{
+    typedef char*(CDECL * UnixNameFn)(LPCWSTR);
+    UnixNameFn toUnix = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unixName = toUnix(wide);
+    if (!unixName) return "";
+    std::string result = unixName;
+    HeapFree(GetProcessHeap(), 0, unixName);
+    return result;
+}
+
+static std::vector<DWORD> TavrickPids()
+{
+    std::vector<DWORD> pids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return pids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (_stricmp(entry.szExeFile, "Tavrick.exe") == 0) pids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return pids;
+}
+
 bool Resident::Start(const std::string& tail, bool traced)
 {
     main_ = nullptr;
@@ -112,6 +142,9 @@ bool Resident::Start(const std::string& tail, bool traced)
         process_ = tb::Start("Tavrick.exe", tail);
         return process_.Valid();
     }
+    // Wine writes the relay trace to the Unix standard error of the process,
+    // which no Windows handle reaches: a shell starts Tavrick with its
+    // standard error in a file of this run's artifacts.
     std::string dir = tb::ArtifactDir();
     if (dir.empty()) {
         char temp[MAX_PATH];
@@ -121,27 +154,30 @@ bool Resident::Start(const std::string& tail, bool traced)
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     tracePath_ = dir + (info ? info->name() : "tavrick") + "-relay-" + std::to_string(starts_) + ".txt";
+    const std::string unixTrace = UnixPath(tracePath_);
+    if (unixTrace.empty()) return false;
 
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE trace = CreateFileA(tracePath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (trace == INVALID_HANDLE_VALUE) return false;
+    const std::vector<DWORD> before = TavrickPids();
+    std::string command = "/bin/sh -c \"exec wine '" + tb::SystemPath("Tavrick.exe") + "' " + tail + " 2>'" +
+                          unixTrace + "'\"";
+    std::string env = TracedEnvironment();
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
     si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = trace;
-    si.hStdError = trace;
     PROCESS_INFORMATION pi;
-    std::string command = "\"" + tb::SystemPath("Tavrick.exe") + "\"" + (tail.empty() ? "" : " " + tail);
-    std::string env = TracedEnvironment();
-    std::string systemDir = tb::SystemDir();
-    BOOL ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, &env[0], systemDir.c_str(), &si, &pi);
-    CloseHandle(trace);
-    if (!ok) return false;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, &env[0], nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);
-    process_ = tb::Process(pi.hProcess, pi.dwProcessId);
+    CloseHandle(pi.hProcess);
+    DWORD pid = 0;
+    tb::Poll([&] {
+        for (DWORD p : TavrickPids())
+            if (std::find(before.begin(), before.end(), p) == before.end()) pid = p;
+        return pid != 0;
+    }, 10000);
+    if (!pid) return false;
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!process) return false;
+    process_ = tb::Process(process, pid);
     return true;
 }
 
