@@ -1,0 +1,73 @@
+// Layout of the calibration record: the coefficients of every grid cell as the
+// driver takes them, and as they are saved in the registry for the resident
+// program to load again. Portable: no Windows header.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace calib {
+
+// Little-endian unsigned 16-bit words throughout.
+constexpr size_t kRecordBytes9 = 110;
+constexpr size_t kRecordBytes12 = 160;
+constexpr size_t kRecordBytes20 = 320;
+constexpr size_t kRecordWordsMax = kRecordBytes20 / 2;
+
+// Word 0: 0 in the record sent to the driver, this value in a saved record.
+constexpr uint16_t CALIB_MARKER_SAVED = 6012;  // 0x177C
+static_assert(CALIB_MARKER_SAVED == 0x177C, "saved marker");
+
+// Registry value names (REG_BINARY, the whole record), in the driver's key and
+// the per-user key; the "S" names are for devices with product id 0x0512.
+constexpr uint16_t kProductIdS = 0x0512;
+constexpr const char kValueCaldata9[] = "Caldata9";
+constexpr const char kValueCaldata12[] = "Caldata12";
+constexpr const char kValueCaldata20[] = "Caldata20";
+constexpr const char kValueCaldata9S[] = "Caldata9S";
+constexpr const char kValueCaldata12S[] = "Caldata12S";
+constexpr const char kValueCaldata20S[] = "Caldata20S";
+
+// Shape of each record.
+//   word 0                     marker
+//   words headerX..            raw X of the points of panel row 1, one per column
+//   words headerY..            raw Y of the points of one panel column, one per row
+//   words firstCoef..lastCoef  12 words per grid cell, cells row by row: first
+//                              triangle (TL, BL, BR) then second (TL, TR, BR),
+//                              each A, B, C, D, E, F
+//   the 20-point record ends with 6 zero words (154-159)
+struct RecordShape {
+    int points;          // 9, 12, 20
+    int cols, rows;      // panel grid
+    size_t bytes;        // whole record
+    int headerX;         // first word of the raw X header (cols words)
+    int headerY;         // first word of the raw Y header (rows words)
+    int headerYColumn;   // panel column (0-based) whose raw Y fill the header
+    int firstCoef;       // first coefficient word (cell 0, first triangle)
+    int lastCoef;        // last coefficient word
+    const char* valueName;
+    const char* valueNameS;
+};
+
+constexpr RecordShape kShape9 = {9, 3, 3, kRecordBytes9, 1, 4, 0, 7, 54, kValueCaldata9, kValueCaldata9S};
+constexpr RecordShape kShape12 = {12, 4, 3, kRecordBytes12, 1, 5, 0, 8, 79, kValueCaldata12, kValueCaldata12S};
+constexpr RecordShape kShape20 = {20, 5, 4, kRecordBytes20, 1, 6, 1, 10, 153, kValueCaldata20, kValueCaldata20S};
+
+// Shape for a point count (9, 12 or 20; anything else gives the 9-point shape).
+constexpr const RecordShape& ShapeForPoints(int points) {
+    return points == 20 ? kShape20 : points == 12 ? kShape12 : kShape9;
+}
+// Record size for a point count.
+constexpr size_t RecordBytes(int points) { return ShapeForPoints(points).bytes; }
+// Value name for a point count and product id.
+constexpr const char* RecordValueName(int points, uint16_t productId) {
+    return productId == kProductIdS ? ShapeForPoints(points).valueNameS : ShapeForPoints(points).valueName;
+}
+
+static_assert(kShape9.firstCoef + 12 * 4 - 1 == kShape9.lastCoef, "9-point layout");
+static_assert(kShape12.firstCoef + 12 * 6 - 1 == kShape12.lastCoef, "12-point layout");
+static_assert(kShape20.firstCoef + 12 * 12 - 1 == kShape20.lastCoef, "20-point layout");
+static_assert((kShape9.lastCoef + 1) * 2 == kRecordBytes9, "9-point size");
+static_assert((kShape12.lastCoef + 1) * 2 == kRecordBytes12, "12-point size");
+static_assert((kShape20.lastCoef + 1 + 6) * 2 == kRecordBytes20, "20-point size");
+
+}  // namespace calib
