@@ -29,8 +29,8 @@ constexpr const char kValueCaldata20S[] = "Caldata20S";
 
 // Shape of each record.
 //   word 0                     marker
-//   words headerX..            raw X of the points of panel row 1, one per column
-//   words headerY..            raw Y of the points of one panel column, one per row
+//   words headerX..            raw X of the points of panel row headerXRow, one per column
+//   words headerY..            raw Y of the points of panel column headerYColumn, one per row
 //   words firstCoef..lastCoef  12 words per grid cell, cells row by row: first
 //                              triangle (TL, BL, BR) then second (TL, TR, BR),
 //                              each A, B, C, D, E, F
@@ -41,6 +41,7 @@ struct RecordShape {
     size_t bytes;        // whole record
     int headerX;         // first word of the raw X header (cols words)
     int headerY;         // first word of the raw Y header (rows words)
+    int headerXRow;      // panel row (0-based) whose raw X fill the header
     int headerYColumn;   // panel column (0-based) whose raw Y fill the header
     int firstCoef;       // first coefficient word (cell 0, first triangle)
     int lastCoef;        // last coefficient word
@@ -48,9 +49,9 @@ struct RecordShape {
     const char* valueNameS;
 };
 
-constexpr RecordShape kShape9 = {9, 3, 3, kRecordBytes9, 1, 4, 0, 7, 54, kValueCaldata9, kValueCaldata9S};
-constexpr RecordShape kShape12 = {12, 4, 3, kRecordBytes12, 1, 5, 0, 8, 79, kValueCaldata12, kValueCaldata12S};
-constexpr RecordShape kShape20 = {20, 5, 4, kRecordBytes20, 1, 6, 1, 10, 153, kValueCaldata20, kValueCaldata20S};
+constexpr RecordShape kShape9 = {9, 3, 3, kRecordBytes9, 1, 4, 1, 1, 7, 54, kValueCaldata9, kValueCaldata9S};
+constexpr RecordShape kShape12 = {12, 4, 3, kRecordBytes12, 1, 5, 1, 1, 8, 79, kValueCaldata12, kValueCaldata12S};
+constexpr RecordShape kShape20 = {20, 5, 4, kRecordBytes20, 1, 6, 1, 2, 10, 153, kValueCaldata20, kValueCaldata20S};
 
 // Shape for a point count (9, 12 or 20; anything else gives the 9-point shape).
 constexpr const RecordShape& ShapeForPoints(int points) {
