@@ -7,6 +7,9 @@ HWND FloatWindow = nullptr;
 char TrayTip[50] = "";
 
 static LONG FloatPosX = 0, FloatPosY = 0;
+// Moves before the stored position has been restored (the window is created
+// at 0, 0) would overwrite that position: only later moves are stored.
+static BOOL FloatPositioned = FALSE;
 
 HICON LoadButtonIcon(int id, int size)
 {
@@ -40,6 +43,7 @@ void ApplyOptions()
         TrayIconCommand(MainWindow, NIM_DELETE, 1, nullptr, nullptr);
     }
     if ((option & wexant::OPT_FLOAT_BUTTON) && !FloatWindow) {
+        FloatPositioned = FALSE;
         FloatWindow = CreateDialogParamA(Instance, MAKEINTRESOURCEA(IDD_FLOAT_BUTTON), nullptr,
                                          FloatButtonDlgProc, 0);
         if (FloatWindow) {
@@ -81,6 +85,7 @@ static void RestorePosition(HWND window)
         FloatPosY = static_cast<LONG>(y);
         RegCloseKey(key);
     }
+    FloatPositioned = TRUE;
     RECT rect;
     GetWindowRect(window, &rect);
     SetWindowPos(window, HWND_TOPMOST, FloatPosX, FloatPosY, rect.right - rect.left, rect.bottom - rect.top,
@@ -131,6 +136,7 @@ INT_PTR CALLBACK FloatButtonDlgProc(HWND window, UINT message, WPARAM, LPARAM)
         ResetPosition();
         break;
     case WM_MOVE: {
+        if (!FloatPositioned) break;
         RECT rect;
         GetWindowRect(window, &rect);
         FloatPosX = rect.left;

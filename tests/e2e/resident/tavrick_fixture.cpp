@@ -65,11 +65,19 @@ HWND TrayWindow()
     return tray ? tray : FindWindowA("Shell_TrayWnd", nullptr);
 }
 
+RECT TrayIconRect()
+{
+    // The first cell: a small icon and its border of 2 pixels on each side.
+    POINT origin = {0, 0};
+    ClientToScreen(TrayWindow(), &origin);
+    const int cell = GetSystemMetrics(SM_CXSMICON) + 4;
+    return RECT{origin.x, origin.y, origin.x + cell, origin.y + cell};
+}
+
 POINT TrayIconPoint()
 {
-    POINT p = {10, 10};  // a small icon and its border of 2 pixels
-    ClientToScreen(TrayWindow(), &p);
-    return p;
+    RECT r = TrayIconRect();
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 void Resident::SetUp()
@@ -80,6 +88,8 @@ void Resident::SetUp()
     tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\Debug", "RelayInclude",
                        "kernelbase.Beep;kernel32.Beep;user32.MessageBeep;user32.SetSystemCursor;"
                        "user32.SystemParametersInfoA");
+    // Normal system buttons unless a test swaps them before Tavrick reads them.
+    tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "SwapMouseButtons", "0");
     ASSERT_TRUE(tb::InstallStandin("gralen.dll"));
     ASSERT_TRUE(tb::sim::StartDriver());
     ASSERT_TRUE(tb::sim::Reset());
@@ -138,6 +148,7 @@ bool Resident::Start(const std::string& tail, bool traced)
 {
     main_ = nullptr;
     ++starts_;
+    tb::sim::Reset();  // each run is read from a fresh log (fails harmlessly while the driver is stopped)
     if (!traced) {
         process_ = tb::Start("Tavrick.exe", tail);
         return process_.Valid();

@@ -26,7 +26,8 @@ int ThreadCount(DWORD pid);
 char MarkedButton(const RECT& rect);
 // The notification area Wine shows on a bare X display.
 HWND TrayWindow();
-// Centre of the first icon in the notification area.
+// The first icon in the notification area, and its centre.
+RECT TrayIconRect();
 POINT TrayIconPoint();
 
 class Resident : public ::testing::Test {

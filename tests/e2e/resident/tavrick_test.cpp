@@ -84,7 +84,6 @@ TEST_F(Resident, FirstLoadCopiesTheDriverKeyAndLaterLoadsKeepTheUserKey)
 
     // The user key now exists: a changed machine-wide Option is not consulted.
     ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Option", 0x000800A4));
-    ASSERT_TRUE(tb::sim::Reset());
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitRunning());
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
@@ -117,7 +116,6 @@ TEST_F(Resident, BundleCarriesExactlySizedRecordsAtTheirOffsets)
             auto bytes = Pattern(v.size, seed++);
             ASSERT_TRUE(tb::reg::SetBinary(HKEY_CURRENT_USER, kUserKey, v.name, bytes.data(), bytes.size()));
         }
-        ASSERT_TRUE(tb::sim::Reset());
         ASSERT_TRUE(Start());
         ASSERT_TRUE(WaitRunning());
         auto bundles = tb::sim::LogOf(IOCTL_WEXANT_LOAD_CALIB_BUNDLE);
@@ -330,7 +328,6 @@ TEST_F(Resident, MissingHookLibraryShowsOneBoxAndStartsNoThread)
     } cases[] = {{"gralen.dll missing", true}, {"GRALEN_SetHook returns 0", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(tb::sim::Reset());
         tb::reg::DeleteTree(HKEY_CURRENT_USER, kGralenKey);
         if (c.removeLibrary) {
             ASSERT_TRUE(DeleteFileA(tb::SystemPath("gralen.dll").c_str()));
@@ -369,7 +366,7 @@ TEST_F(Resident, TrayIconAndFloatingWindowFollowTheOption)
     // Out of the tray's way for the picture.
     SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'L'; }));
-    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(tb::ScreenRect(TrayWindow())) == 'L'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'L'; }));
     tb::Screenshot("tray-and-floating-window");
 
     SendSettingsAndSettle(0x000800A4);
@@ -399,7 +396,7 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     ASSERT_TRUE(tb::sim::GetState(&state));
     EXPECT_EQ(state.secondaryButton, 1u);
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
-    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(tb::ScreenRect(TrayWindow())) == 'R'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'R'; }));
 
     // A click in the window beside the icon does nothing.
     const size_t primary = Count(IOCTL_WEXANT_PRIMARY_BUTTON);
@@ -411,7 +408,7 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     tb::MouseClick(ix, iy, true);
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_PRIMARY_BUTTON, primary + 1));
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'L'; }));
-    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(tb::ScreenRect(TrayWindow())) == 'L'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'L'; }));
 
     // The tray icon itself: a left click switches, the floating window follows.
     POINT tray = TrayIconPoint();
@@ -500,7 +497,6 @@ TEST_F(Resident, RunOnceStartsTheWakeThreadOnVistaAndLater)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("\"") + c.tail + "\" on " + c.version);
         ASSERT_TRUE(tb::SetWindowsVersion(c.version));
-        ASSERT_TRUE(tb::sim::Reset());
         tb::reg::DeleteTree(HKEY_CURRENT_USER, kGralenKey);
         ASSERT_TRUE(Start(c.tail));
         ASSERT_TRUE(WaitRunning());
