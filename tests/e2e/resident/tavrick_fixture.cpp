@@ -80,6 +80,43 @@ POINT TrayIconPoint()
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+static BOOL CALLBACK FindTooltip(HWND window, LPARAM param)
+{
+    char cls[64];
+    if (IsWindowVisible(window) && GetClassNameA(window, cls, sizeof(cls)) && strcmp(cls, "tooltips_class32") == 0) {
+        char text[128] = "";
+        DWORD_PTR copied = 0;
+        // Sent, not read with GetWindowText: the tip control answers with the text it shows.
+        if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 1000,
+                                &copied) &&
+            text[0]) {
+            *reinterpret_cast<std::string*>(param) = text;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+std::string TrayTip()
+{
+    std::string tip;
+    POINT p = TrayIconPoint();
+    tb::MouseMove(p.x + 200, p.y + 200);  // a tip shown before is hidden first
+    tb::Poll([&] {
+        std::string old;
+        EnumWindows(FindTooltip, reinterpret_cast<LPARAM>(&old));
+        return old.empty();
+    }, 2000);
+    tb::MouseMove(p.x, p.y);
+    tb::Poll([&] {
+        tb::MouseMove(p.x + 1, p.y);
+        EnumWindows(FindTooltip, reinterpret_cast<LPARAM>(&tip));
+        return !tip.empty();
+    }, 5000, 100);
+    tb::MouseMove(p.x + 200, p.y + 200);
+    return tip;
+}
+
 void Resident::SetUp()
 {
     tb::reg::DeleteTree(HKEY_CURRENT_USER, "Software\\Tarsido");

@@ -29,6 +29,8 @@ HWND TrayWindow();
 // The first icon in the notification area, and its centre.
 RECT TrayIconRect();
 POINT TrayIconPoint();
+// The tip the notification area shows for the first icon (hovered with the mouse).
+std::string TrayTip();
 
 class Resident : public ::testing::Test {
 protected:

@@ -386,6 +386,7 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     ASSERT_TRUE(floating);
     SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) && MarkedButton(FloatIconRect()) == 'L'; }));
+    EXPECT_EQ(TrayTip(), "Switch to Secondary Button");
     tb::sim::State state;
 
     // Left click on the floating icon: secondary button, both icons show the right button.
@@ -397,6 +398,7 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     EXPECT_EQ(state.secondaryButton, 1u);
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'R'; }));
+    EXPECT_EQ(TrayTip(), "Switch to Primary Button");
 
     // A click in the window beside the icon does nothing.
     const size_t primary = Count(IOCTL_WEXANT_PRIMARY_BUTTON);
@@ -421,8 +423,11 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     tb::MouseClick(ix, iy, true);
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_PRIMARY_BUTTON, primary + 2));
     ASSERT_TRUE(tb::sim::StopDriver());
+    POINT trayIcon = TrayIconPoint();
+    tb::MouseClick(trayIcon.x, trayIcon.y);
     tb::MouseClick(ix, iy);
     EXPECT_FALSE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }, 500));
+    EXPECT_EQ(TrayTip(), "Switch to Secondary Button");
     EXPECT_TRUE(process_.Running());
 }
 
