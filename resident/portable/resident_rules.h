@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "calib_record.h"
+
 namespace resident {
 
 // ---- Calibration bundle ------------------------------------------------------
@@ -18,14 +20,28 @@ struct BundleSlot {
     uint32_t maskBit;
 };
 
+// Offsets: the mask, then the plain records, then the records of the 0x0512 devices.
+constexpr size_t kOffset9 = 4;
+constexpr size_t kOffset12 = kOffset9 + calib::kRecordBytes9;
+constexpr size_t kOffset20 = kOffset12 + calib::kRecordBytes12;
+constexpr size_t kOffset9S = kOffset20 + calib::kRecordBytes20;
+constexpr size_t kOffset12S = kOffset9S + calib::kRecordBytes9;
+constexpr size_t kOffset20S = kOffset12S + calib::kRecordBytes12;
+static_assert(kOffset12 == 114 && kOffset20 == 274 && kOffset9S == 594 && kOffset12S == 704 && kOffset20S == 864,
+              "bundle offsets");
+static_assert(kOffset20S + calib::kRecordBytes20 == kBundleSize, "bundle size");
+
 // In the order in which the loader reads the values.
 constexpr BundleSlot kBundleSlots[6] = {
-    {"Caldata9", 4, 110, 0x01},    {"Caldata9S", 594, 110, 0x10},
-    {"Caldata12", 114, 160, 0x02}, {"Caldata12S", 704, 160, 0x20},
-    {"Caldata20", 274, 320, 0x04}, {"Caldata20S", 864, 320, 0x40},
+    {calib::kValueCaldata9, kOffset9, calib::kRecordBytes9, 0x01},
+    {calib::kValueCaldata9S, kOffset9S, calib::kRecordBytes9, 0x10},
+    {calib::kValueCaldata12, kOffset12, calib::kRecordBytes12, 0x02},
+    {calib::kValueCaldata12S, kOffset12S, calib::kRecordBytes12, 0x20},
+    {calib::kValueCaldata20, kOffset20, calib::kRecordBytes20, 0x04},
+    {calib::kValueCaldata20S, kOffset20S, calib::kRecordBytes20, 0x40},
 };
 constexpr size_t kBundleSlotCount = sizeof(kBundleSlots) / sizeof(kBundleSlots[0]);
-constexpr size_t kLargestRecord = 320;
+constexpr size_t kLargestRecord = calib::kRecordBytes20;
 constexpr uint32_t kBundleMaskAll = 0x01 | 0x02 | 0x04 | 0x10 | 0x20 | 0x40;
 
 struct CalibBundle {
