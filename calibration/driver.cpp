@@ -1,0 +1,114 @@
+// Requests the calibration program makes of the panel driver while it
+// calibrates, and the capture of one calibration point from the driver's touch record.
+#include <stdio.h>
+#include <string.h>
+
+#include "jostel.h"
+
+WORD g_wDeviceKind = 0;
+BOOL g_bCalibSent = FALSE;
+
+static WORD g_wRawX9[9], g_wRawY9[9];
+static WORD g_wRawX12[12], g_wRawY12[12];
+static WORD g_wRawX20[20], g_wRawY20[20];
+
+// The driver's touch record: raw X/Y at bytes 2 and 4, device number at 14, product id at 16.
+static const DWORD kTouchRecordSize = 18;
+static BYTE g_touchRecord[kTouchRecordSize];
+
+static WORD RecordField(int offset)
+{
+    return static_cast<WORD>(g_touchRecord[offset] | (g_touchRecord[offset + 1] << 8));
+}
+
+WORD* RawX(int points)
+{
+    return points == 20 ? g_wRawX20 : points == 12 ? g_wRawX12 : g_wRawX9;
+}
+
+WORD* RawY(int points)
+{
+    return points == 20 ? g_wRawY20 : points == 12 ? g_wRawY12 : g_wRawY9;
+}
+
+static BOOL UsesSecondForm()
+{
+    return g_wDeviceKind == calib::kProductIdS;
+}
+
+// Marks the touched device as the panel of monitor 1 or 2: the value named by
+// its instance path under the driver's key. Any failure ends the marking silently.
+static void MarkTouchedDevice(WORD deviceNumber)
+{
+    HKEY enumKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::DriverEnumKey, 0, KEY_READ, &enumKey) != ERROR_SUCCESS)
+        return;
+    char name[16];
+    snprintf(name, sizeof(name), "%d", static_cast<int>(deviceNumber));
+    // The stored instance path is not trusted to be terminated or to fit:
+    // one byte is kept back for the terminator.
+    char path[wexant::kPathBufferSize];
+    DWORD size = sizeof(path) - 1, type = 0;
+    LONG status = RegQueryValueExA(enumKey, name, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    RegCloseKey(enumKey);
+    if (status != ERROR_SUCCESS) return;
+    path[size < sizeof(path) ? size : sizeof(path) - 1] = '\0';
+
+    HKEY paramsKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::DriverParametersKey, 0, wexant::kKeyWriteAccess,
+                      &paramsKey) != ERROR_SUCCESS)
+        return;
+    DWORD monitor = calib::IsMonitor2(g_dwNComm, g_bSecondDriverPresent != FALSE, g_bArgumentS != FALSE) ? 2 : 1;
+    RegWriteDword(paramsKey, path, monitor);
+    RegCloseKey(paramsKey);
+}
+
+BOOL ReadTouchRecord()
+{
+    DWORD returned = 0;
+    // A short answer leaves zeros, never the previous touch.
+    ZeroMemory(g_touchRecord, sizeof(g_touchRecord));
+    if (!DriverRequest(wexant::IOCTL_WEXANT_READ_TOUCH, nullptr, 0, g_touchRecord, kTouchRecordSize, &returned))
+        return FALSE;
+    g_wDeviceKind = RecordField(16);
+    MarkTouchedDevice(RecordField(14));
+    return TRUE;
+}
+
+BOOL SendCalibRecord()
+{
+    g_bCalibSent = TRUE;
+    const int points = CurrentPointCount();
+    DWORD code = UsesSecondForm() ? wexant::IOCTL_WEXANT_SET_CALIB_S : wexant::IOCTL_WEXANT_SET_CALIB;
+    return DriverRequest(code, CalibRecordBuffer(points), static_cast<DWORD>(calib::RecordBytes(points)),
+                         nullptr, 0);
+}
+
+BOOL CommitCalibration()
+{
+    DWORD code = UsesSecondForm() ? wexant::IOCTL_WEXANT_CALIB_COMMIT_S : wexant::IOCTL_WEXANT_CALIB_COMMIT;
+    return DriverRequest(code, nullptr, 0, nullptr, 0);
+}
+
+BOOL DiscardCalibration()
+{
+    g_bCalibSent = FALSE;
+    DWORD code = UsesSecondForm() ? wexant::IOCTL_WEXANT_CALIB_DISCARD_S : wexant::IOCTL_WEXANT_CALIB_DISCARD;
+    return DriverRequest(code, nullptr, 0, nullptr, 0);
+}
+
+BOOL CapturePoint(int screenIndex, HWND)
+{
+    const int points = CurrentPointCount();
+    const int panel = calib::PanelIndex(screenIndex, points, g_nRotation);
+    if (!ReadTouchRecord()) {
+        MessageBoxA(nullptr, "Data Read error", "Jostel", MB_OK);
+        return FALSE;
+    }
+    // The on-screen grid and the panel grid have the same size; an index
+    // outside it (never made by the window) stores nothing.
+    if (panel < 0 || panel >= points) return FALSE;
+    RawX(points)[panel] = RecordField(2);
+    RawY(points)[panel] = RecordField(4);
+    return TRUE;
+}
