@@ -1,0 +1,55 @@
+// Portable rules of the settings program: the double-click speed, the bytes
+// of the two dual-monitor requests, the settings message, the Version text
+// and the check of the panel picture's headers. No Windows headers here.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace settingsrules {
+
+// Speed slider position from the double-click time: 1000 - time, kept within 100-900.
+uint32_t DoubleClickSpeed(uint32_t doubleClickTimeMs);
+
+// CommRequest from nComm: byte 0 takes bits 0-3 when they are 0-3, byte 1
+// bits 4-11 when they are 0-7; a byte whose field is out of range keeps its value.
+void FillCommRequest(uint32_t ncomm, uint8_t request[2]);
+// ResolutionRequest from ResolutionX: the width index of each monitor's field;
+// a width without an index keeps the byte.
+void FillResolutionRequest(uint32_t resolutionX, uint8_t request[2]);
+
+// The 16 bytes of the settings message: reserved 0, Freq, Duration, Option (little-endian).
+struct SettingsMessage {
+    uint32_t dwReserved;
+    uint32_t dwFreq;
+    uint32_t dwDuration;
+    uint32_t dwOption;
+};
+static_assert(sizeof(SettingsMessage) == 16, "settings message is 16 bytes");
+SettingsMessage MakeSettingsMessage(uint32_t freq, uint32_t duration, uint32_t option);
+
+// Makes the Version text read into buffer (size bytes) NUL-terminated.
+// readOk: the read succeeded; stringType: it is a string value; dataSize:
+// the bytes the read returned. A failed read, a value of another type or a
+// text that does not fit with its terminator leaves the buffer empty.
+// Returns true when a text was kept.
+bool TerminateVersion(char* buffer, size_t size, bool readOk, bool stringType, uint32_t dataSize);
+
+// Where the parts of a panel picture lie in its file, from the headers.
+struct BitmapLayout {
+    uint32_t offBits;        // offset of the pixel bits
+    uint32_t bitsSize;       // bfSize - bfOffBits bytes read as the bits
+    uint32_t colorTableSize; // bytes of colour table after the 40-byte header
+    uint32_t infoSize;       // bytes of the header buffer: 40 + table, or 44 without one
+    int32_t width;
+    int32_t height;          // absolute value of biHeight
+};
+constexpr size_t kBmpFileHeaderSize = 14;
+constexpr size_t kBmpInfoHeaderSize = 40;
+// Checks the 54 header bytes of a file of fileSize bytes before anything is
+// allocated: bfOffBits within the file and past the headers and colour table,
+// bfSize - bfOffBits present in the file and large enough for the rows the
+// header describes, biBitCount 1, 4, 8, 16, 24 or 32, uncompressed. False for a
+// file that fails; it is drawn as a missing file is.
+bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileSize, BitmapLayout* layout);
+
+}  // namespace settingsrules
