@@ -1,0 +1,61 @@
+#include "port_numbering.h"
+
+#include <cstring>
+
+namespace portcheck {
+
+std::string EnumValueName(unsigned index)
+{
+    return std::to_string(index);
+}
+
+bool InstancePathFromValue(uint32_t type, const char* data, size_t size, std::string* path)
+{
+    if (type != kTypeString && type != kTypeExpandString) return false;
+    if (data == nullptr || size == 0 || size > kInstanceSlotSize) return false;
+    // The stored string need not carry its terminator; one that fills the slot
+    // without it is longer than a slot holds.
+    const void* end = std::memchr(data, '\0', size);
+    if (end == nullptr) return false;
+    size_t length = static_cast<const char*>(end) - data;
+    if (length == 0) return false;
+    path->assign(data, length);
+    return true;
+}
+
+bool IsPortNumberValue(uint32_t type, size_t size)
+{
+    return type == kTypeDword && size == 4;
+}
+
+static bool SamePath(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+PortPlan PlanPorts(bool haveSavePort, uint32_t savePort, const std::vector<Instance>& instances)
+{
+    PortPlan plan;
+    uint32_t counter = haveSavePort ? savePort : 0;
+    for (const Instance& instance : instances)
+        if (instance.numbered && instance.number > counter) counter = instance.number;
+
+    for (size_t i = 0; i < instances.size(); ++i) {
+        if (instances[i].numbered) continue;
+        bool earlier = false;
+        for (size_t j = 0; j < i && !earlier; ++j) earlier = SamePath(instances[j].path, instances[i].path);
+        if (earlier) continue;
+        plan.assignments.push_back(Assignment{i, ++counter});
+    }
+    plan.savePort = counter;
+    return plan;
+}
+
+}  // namespace portcheck
