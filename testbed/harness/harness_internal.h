@@ -1,0 +1,9 @@
+// Between the harness and its main(): what the end of each test does.
+#pragma once
+
+namespace tb {
+namespace internal {
+// Ends every process the test started (and what they started) that still runs.
+void EndStartedProcesses();
+}  // namespace internal
+}  // namespace tb

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Makes the template Wine prefix every e2e test copies: a 64-bit prefix with the
+# debugger off, the panel driver's kernel service registered and the Japanese
+# font in place. Made once; reused while its stamp (Wine's version and this
+# script) matches.
+#
+#   make-template.sh <win64 build dir>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+win64=$(cd "$1" && pwd)
+template=${TB_TEMPLATE:-$(dirname "$win64")/prefix-template}
+stamp="$(wine --version 2>/dev/null) $(cat "$here/make-template.sh" "$here/wine-env.sh" | md5sum | cut -c1-16)"
+
+if [ -f "$template/tb-stamp" ] && [ "$(cat "$template/tb-stamp")" = "$stamp" ]; then
+  echo "testbed: template prefix $template is up to date"
+  exit 0
+fi
+
+work=$(mktemp -d "$(dirname "$template")/prefix-template.new.XXXXXX")
+export WINEPREFIX=$work/prefix
+tmp=$work/run
+mkdir -p "$tmp"
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  tb_stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+tb_start_xvfb "$tmp"
+
+t0=$(date +%s.%N)
+timeout -k 5 240 wineboot -i >"$tmp/wineboot.log" 2>&1 || { cat "$tmp/wineboot.log" >&2; exit 1; }
+timeout -k 5 60 wineserver -w
+
+cat >"$tmp/template.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"mscoree"=""
+"mshtml"=""
+"winedbg.exe"=""
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Auto"="1"
+"Debugger"="-"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Auto"="1"
+"Debugger"="-"
+REG
+timeout -k 5 60 wine regedit /S 'Z:'"${tmp//\//\\}"'\template.reg'
+timeout -k 5 60 wine sc create WEXANT type= kernel start= demand \
+  binPath= 'C:\windows\system32\drivers\wexant.sys' >"$tmp/sc.log" 2>&1 \
+  || { cat "$tmp/sc.log" >&2; exit 1; }
+timeout -k 5 60 wineserver -w
+t1=$(date +%s.%N)
+
+echo "$stamp" >"$WINEPREFIX/tb-stamp"
+rm -rf "$template"
+mv "$WINEPREFIX" "$template"
+awk -v a="$t0" -v b="$t1" -v t="$template" 'BEGIN { printf "testbed: template prefix %s made in %.1f s\n", t, b - a }'
