@@ -529,6 +529,9 @@ TEST_F(Resident, RunOnceStartsTheWakeThreadOnVistaAndLater)
 
 TEST_F(Resident, SessionWatchStopsAndRestartsTheThreads)
 {
+    // The prefix's own wtsapi32.dll may be shared with other prefixes: replace the
+    // name, never write through it.
+    DeleteFileA(tb::SystemPath("wtsapi32.dll").c_str());
     ASSERT_TRUE(tb::InstallStandin("wtsapi32.dll"));
     ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Tavrick.exe\\DllOverrides",
                                    "wtsapi32", "native"));
