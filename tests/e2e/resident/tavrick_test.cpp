@@ -419,9 +419,15 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
     tb::MouseMove(600, 600);
 
+    // Settings applied in secondary mode keep the icon and return it to primary.
+    SendSettingsAndSettle(0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON);
+    ASSERT_TRUE(tb::sim::GetState(&state));
+    EXPECT_EQ(state.secondaryButton, 0u);
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'L'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'L'; }));
+    EXPECT_EQ(floating, FloatWindow(0));
+
     // With the driver gone a click changes nothing.
-    tb::MouseClick(ix, iy, true);
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_PRIMARY_BUTTON, primary + 2));
     ASSERT_TRUE(tb::sim::StopDriver());
     POINT trayIcon = TrayIconPoint();
     tb::MouseClick(trayIcon.x, trayIcon.y);
