@@ -233,8 +233,18 @@ bool Resident::WaitRunning(DWORD timeoutMs)
 {
     main_ = tb::WaitWindow(wexant::kResidentWindowClass, wexant::kResidentWindowTitle, timeoutMs, Pid());
     if (!main_) return false;
-    return tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_TOUCH_EVENT, 1, timeoutMs) &&
-           tb::sim::WaitRequest(wexant::IOCTL_WEXANT_PRIMARY_BUTTON, 1, timeoutMs);
+    if (!tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_TOUCH_EVENT, 1, timeoutMs) ||
+        !tb::sim::WaitRequest(wexant::IOCTL_WEXANT_PRIMARY_BUTTON, 1, timeoutMs))
+        return false;
+    // The session watch starts right after the touch-state thread: wait until
+    // the number of threads holds still before a test counts them.
+    int last = -1;
+    return tb::Poll([&] {
+        const int now = ThreadCount(Pid());
+        const bool settled = now == last;
+        last = now;
+        return settled;
+    }, timeoutMs, 100);
 }
 
 bool Resident::Stop(DWORD* exitCode)
