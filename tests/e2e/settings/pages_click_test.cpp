@@ -182,7 +182,10 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     HWND page = OpenClick(&sheet, false);
     ASSERT_NE(nullptr, page);
     HWND icon = tb::Control(page, kEn.testIcon);
-    // One frame a second, four frames to a cycle.
+    // One frame a second, four frames to a cycle, from the first tick on
+    // (before it the template's own picture shows).
+    HICON first = IconOf(icon);
+    ASSERT_TRUE(tb::Poll([&] { return IconOf(icon) != first; }, 2500));
     std::set<HICON> day;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 4600) {

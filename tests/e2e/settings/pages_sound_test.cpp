@@ -65,7 +65,7 @@ TEST(PagesSound, EnablingFollowsSoundSwitchAndDisSet) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "sound " << c.sound << " DisSet " << c.disSet);
-        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | (c.sound ? OPT_SOUND : 0) | (3u << 12)));
+        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | (c.sound ? static_cast<DWORD>(OPT_SOUND) : 0u) | (3u << 12)));
         ASSERT_TRUE(pages::SetDriver("DisSet", c.disSet ? 0xFFFFFFFFu : 0xFFFFFFFEu));
         Page p = Open(c.japanese);
         ASSERT_NE(nullptr, p.page);

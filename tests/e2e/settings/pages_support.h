@@ -86,14 +86,26 @@ struct Sheet {
     // the button again). A restart notice is answered when one comes.
     bool Apply(bool expectRestartNotice = false) {
         HWND button = tb::Control(window, kApplyButton);
-        if (!button || !tb::IsEnabled(button)) return false;
+        // A change that was posted to the page may still be on its way.
+        if (!button || !tb::Poll([&] { return tb::IsEnabled(button); }, 2000)) {
+            ADD_FAILURE() << "Apply is not enabled";
+            return false;
+        }
         tb::Click(button);
         if (expectRestartNotice) {
             tb::MessageBoxInfo box = tb::WaitMessageBox(5000, process.Pid());
-            if (!box) return false;
+            if (!box) {
+                ADD_FAILURE() << "no restart notice";
+                return false;
+            }
+            EXPECT_NE(std::string::npos, box.text.find("Dual monitor Setting was changed")) << box.text;
             tb::PressButton(box.window, IDOK);
         }
-        return tb::Poll([&] { return !tb::IsEnabled(button); }, 8000);
+        if (!tb::Poll([&] { return !tb::IsEnabled(button); }, 8000)) {
+            ADD_FAILURE() << "Apply did not finish";
+            return false;
+        }
+        return true;
     }
     bool ApplyEnabled() {
         HWND button = tb::Control(window, kApplyButton);
