@@ -474,7 +474,7 @@ TEST_F(Resident, FloatingWindowPositionIsSavedAndRestored)
 TEST_F(Resident, SwappedSystemButtonsAreToldToTheDriver)
 {
     ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "SwapMouseButtons", "1"));
-    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON);
+    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitRunning());
     EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_SWAPPED), 1u);
@@ -484,11 +484,18 @@ TEST_F(Resident, SwappedSystemButtonsAreToldToTheDriver)
     EXPECT_EQ(state.buttonsSwapped, 1u);
     EXPECT_EQ(state.secondaryButton, 0u);
     // Primary mode on swapped buttons: a touch acts as the right button.
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // off the tray
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'R'; }));
+    EXPECT_EQ(TrayTip(), "Switch to Secondary Button");
     // The notification area's left click: secondary, which is now the left button.
     PostMessageA(Main(), kTrayNotify, 1, WM_LBUTTONUP);
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SECONDARY_BUTTON, 1));
     EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'L'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'L'; }));
+    EXPECT_EQ(TrayTip(), "Switch to Primary Button");
     // The teardown sets the driver back to normal buttons.
     ASSERT_TRUE(Stop());
     ASSERT_TRUE(tb::sim::GetState(&state));
