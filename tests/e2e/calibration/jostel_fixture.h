@@ -1,0 +1,71 @@
+// Helpers of the calibration program's e2e tests: settings in the registry,
+// starting Jostel and finding its window, target pixels, real clicks with the
+// raw point the panel reports for that target, and the expected records.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "calib_layout.h"
+#include "calib_record.h"
+#include "calib_solver.h"
+#include "harness.h"
+#include "wexant.h"
+
+namespace jostel {
+
+extern const char kDriverKey[];
+extern const char kUserKey[];
+extern const char kSecondKey[];
+
+// Option for a point count (9, 12, 20), written to the per-user key.
+void SetPointCount(int points);
+
+// Raw panel coordinates of a panel point of a plausible, slightly skewed panel.
+// mirrorX makes the raw X fall as the target X grows (a mirrored panel).
+struct PanelModel {
+    bool mirrorX = false;
+};
+uint16_t PanelRawX(int points, int panel, const PanelModel& model = {});
+uint16_t PanelRawY(int points, int panel, const PanelModel& model = {});
+// The record the solver makes of that panel (marker 0).
+std::vector<uint8_t> ExpectedRecord(int points, const PanelModel& model = {});
+
+struct Jostel {
+    tb::Process process;
+    HWND window = nullptr;
+    int points = 9;
+    int rotation = 0;
+    RECT rect = {};  // the window's rectangle once placed
+
+    calib::ScreenGrid Grid() const { return calib::ScreenGridFor(points, rotation); }
+    // Screen pixel of a screen target index.
+    POINT Target(int screenIndex) const;
+};
+
+// Starts Jostel with the tail and waits until its first target is painted at
+// the expected rectangle (full primary screen unless given).
+bool Start(Jostel* j, int points, int rotation, const std::string& tail = "", bool japanese = false,
+           const RECT* expected = nullptr);
+// The red of the target cross at a screen pixel (the horizontal arm beside the centre).
+bool RedCrossAt(POINT p);
+bool WaitCrossAt(POINT p, bool present = true, DWORD timeoutMs = 5000);
+// Queues the raw point of the panel point under screen target s, clicks the
+// target with real mouse input and waits until the driver was asked for it.
+bool TouchTarget(Jostel* j, int screenIndex, const PanelModel& model = {}, uint16_t device = 0,
+                 uint16_t productId = 0x0500);
+// Touches every target in order; after the last the record is sent.
+bool TouchAll(Jostel* j, const PanelModel& model = {}, uint16_t device = 0, uint16_t productId = 0x0500);
+
+// A window's text in code page 932 bytes (the Japanese texts as the sources spell them).
+std::string Text932(HWND window);
+
+// Requests of one code in the driver's log.
+size_t Count(uint32_t code);
+// Input of the last request of a code (empty when none).
+std::vector<uint8_t> LastInput(uint32_t code);
+uint16_t Word(const std::vector<uint8_t>& record, int word);
+
+}  // namespace jostel

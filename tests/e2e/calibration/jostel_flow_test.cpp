@@ -1,0 +1,246 @@
+// Whole calibrations under Wine: the record sent on the last point, the test
+// screen, Enter's commit and saved records, the "S" forms, discards, failed solves.
+#include <gtest/gtest.h>
+
+#include "jostel_fixture.h"
+
+using namespace jostel;
+using wexant::IOCTL_WEXANT_CALIB_COMMIT;
+using wexant::IOCTL_WEXANT_CALIB_COMMIT_S;
+using wexant::IOCTL_WEXANT_CALIB_DISCARD;
+using wexant::IOCTL_WEXANT_CALIB_DISCARD_S;
+using wexant::IOCTL_WEXANT_READ_TOUCH;
+using wexant::IOCTL_WEXANT_SET_CALIB;
+using wexant::IOCTL_WEXANT_SET_CALIB_S;
+
+namespace {
+
+// One whole calibration: every target touched, the record checked as sent,
+// Enter on the test screen, the commit and both saved copies checked.
+void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t driverRotation)
+{
+    SCOPED_TRACE(testing::Message() << points << " points, rotation " << rotation);
+    ASSERT_TRUE(tb::sim::Reset());
+    ASSERT_TRUE(tb::sim::SetRotation(driverRotation));
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kDriverKey, "SpinTop", spinTop);
+    SetPointCount(points);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, points, rotation));
+    ASSERT_TRUE(TouchAll(&j));
+
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 5000));
+    const std::vector<uint8_t> expected = ExpectedRecord(points);
+    ASSERT_EQ(expected.size(), calib::RecordBytes(points));
+    std::vector<uint8_t> sent = LastInput(IOCTL_WEXANT_SET_CALIB);
+    ASSERT_EQ(sent.size(), expected.size());
+    EXPECT_EQ(Word(sent, 0), 0);
+    for (size_t w = 0; w < sent.size() / 2; ++w)
+        ASSERT_EQ(Word(sent, static_cast<int>(w)), Word(expected, static_cast<int>(w))) << "word " << w;
+    EXPECT_EQ(Count(IOCTL_WEXANT_READ_TOUCH), static_cast<size_t>(points));
+    tb::sim::State st;
+    ASSERT_TRUE(tb::sim::GetState(&st));
+    EXPECT_EQ(st.calib, tb::sim::CalibHeld::Sent);
+
+    // Nothing is saved before Enter on the test screen.
+    const char* name = calib::RecordValueName(points, 0);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, name));
+    tb::PostKey(j.window, VK_RETURN);
+    DWORD code = 1;
+    ASSERT_TRUE(j.process.WaitExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(tb::sim::GetState(&st));
+    EXPECT_EQ(st.calib, tb::sim::CalibHeld::Committed);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
+
+    std::vector<uint8_t> saved = expected;
+    saved[0] = 0x7C;
+    saved[1] = 0x17;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        std::vector<uint8_t> stored;
+        DWORD type = 0;
+        ASSERT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, name, &stored, &type));
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(stored, saved);
+    }
+}
+
+}  // namespace
+
+TEST(JostelCalibration, NinePointsInEveryRotation)
+{
+    CalibrateAndSave(9, 0, 0, 0);
+    CalibrateAndSave(9, 1, 0, 1);
+    CalibrateAndSave(9, 2, 0, 2);
+    CalibrateAndSave(9, 3, 3, 0);  // SpinTop alone
+}
+
+TEST(JostelCalibration, TwelvePointsInEveryRotation)
+{
+    CalibrateAndSave(12, 0, 0, 0);
+    CalibrateAndSave(12, 1, 3, 2);  // SpinTop 3 + driver 2
+    CalibrateAndSave(12, 2, 1, 1);
+    CalibrateAndSave(12, 3, 0, 3);
+}
+
+TEST(JostelCalibration, TwentyPointsInEveryRotation)
+{
+    CalibrateAndSave(20, 0, 0, 0);
+    CalibrateAndSave(20, 1, 0, 1);
+    CalibrateAndSave(20, 2, 3, 3);  // 3 + 3 gives 2
+    CalibrateAndSave(20, 3, 0, 3);
+}
+
+TEST(JostelCalibration, ProductId0512UsesTheSecondFormsAndNames)
+{
+    SetPointCount(12);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 12, 0));
+    ASSERT_TRUE(TouchAll(&j, {}, 0, 0x0512));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 5000));
+    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), ExpectedRecord(12));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(j.process.WaitExit(10000));
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT_S), 1u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
+    tb::sim::State st;
+    ASSERT_TRUE(tb::sim::GetState(&st));
+    EXPECT_EQ(st.calibS, tb::sim::CalibHeld::Committed);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
+        std::vector<uint8_t> stored;
+        ASSERT_TRUE(tb::reg::GetBinary(root, path, "Caldata12S", &stored));
+        EXPECT_EQ(stored.size(), 160u);
+        EXPECT_EQ(Word(stored, 0), 6012);
+        EXPECT_FALSE(tb::reg::ValueExists(root, path, "Caldata12"));
+    }
+}
+
+TEST(JostelCalibration, EscOnTheCalibrationScreenDiscardsAndEnds)
+{
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+    tb::PostKey(j.window, VK_ESCAPE);
+    DWORD code = 1;
+    ASSERT_TRUE(j.process.WaitExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 1u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+}
+
+TEST(JostelCalibration, EscAfterTheTestScreenAndBackUsesTheSecondDiscard)
+{
+    // A touch from a 0x0512 device switches the discard to its second form;
+    // Esc on the test screen does nothing, Home returns, Esc then ends.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    ASSERT_TRUE(TouchTarget(&j, 0, {}, 0, 0x0512));
+    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+    tb::PostKey(j.window, VK_HOME);  // into the test screen: discards
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD_S, 1, 5000));
+    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    tb::PostKey(j.window, VK_ESCAPE);
+    tb::PostKey(j.window, VK_HOME);  // back: target 0 again
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    EXPECT_TRUE(j.process.Running());
+    tb::PostKey(j.window, VK_ESCAPE);
+    ASSERT_TRUE(j.process.WaitExit(5000));
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD_S), 2u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
+}
+
+TEST(JostelCalibration, HomeThenEnterCommitsAndSavesNothing)
+{
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 1, 5000));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(j.process.WaitExit(5000));
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB), 0u);
+    for (const char* name : {"Caldata9", "Caldata12", "Caldata20", "Caldata9S"}) {
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kDriverKey, name)) << name;
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, name)) << name;
+    }
+}
+
+TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
+{
+    struct Case {
+        const char* what;
+        bool touchAll;
+        bool japanese;
+        const char* caption;
+        const char* text;
+    } cases[] = {
+        {"Enter before any touch", false, false, "error Dtm", "Parameter Error. Please input, again"},
+        {"mirrored panel", true, false, "error A", "Parameter Error. Please input, again"},
+        {"Enter before any touch, Japanese", false, true, "エラー Dtm", "補正点が不正です。再入力してください。"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 9, 0, "", k.japanese));
+        if (k.touchAll) {
+            PanelModel mirrored;
+            mirrored.mirrorX = true;
+            ASSERT_TRUE(TouchAll(&j, mirrored));
+        } else {
+            tb::PostKey(j.window, VK_RETURN);
+        }
+        tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(Text932(box.window), k.caption);
+        EXPECT_EQ(Text932(GetDlgItem(box.window, 0xFFFF)), k.text);
+        // The calibration window hides behind the box.
+        EXPECT_FALSE(tb::IsVisible(j.window));
+        tb::PressButton(box.window, IDOK);
+        ASSERT_TRUE(j.process.WaitExit(5000));
+        EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT) +
+                      Count(IOCTL_WEXANT_CALIB_DISCARD),
+                  0u);
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+    }
+}
+
+TEST(JostelCalibration, DataReadErrorWithoutTheDriverKeepsTheTarget)
+{
+    ASSERT_TRUE(tb::sim::StopDriver());
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    POINT first = j.Target(0);
+    tb::MouseClick(first.x, first.y);
+    tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.caption, "Jostel");
+    EXPECT_EQ(box.text, "Data Read error");
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(tb::WaitGone(box.window));
+    // The same target waits for another touch; with the driver back it advances once.
+    EXPECT_TRUE(WaitCrossAt(first));
+    EXPECT_FALSE(RedCrossAt(j.Target(1)));
+    ASSERT_TRUE(tb::sim::StartDriver());
+    ASSERT_TRUE(tb::sim::Reset());
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    EXPECT_TRUE(WaitCrossAt(j.Target(1)));
+    EXPECT_FALSE(RedCrossAt(first));
+    EXPECT_FALSE(RedCrossAt(j.Target(2)));
+}
+
+TEST(JostelStart, SecondInstanceEndsSilently)
+{
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::Process second = tb::Start("Jostel.exe");
+    ASSERT_TRUE(second.Valid());
+    DWORD code = 1;
+    ASSERT_TRUE(second.WaitExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(tb::TopWindows(second.Pid()).empty());
+    EXPECT_TRUE(j.process.Running());
+}

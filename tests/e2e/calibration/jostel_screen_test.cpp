@@ -1,0 +1,234 @@
+// The calibration window under Wine: the key box and the test screen (help
+// line, trail), arrow-key moves, the window's placement by the monitor layout
+// with the device marking, and screenshots in both languages.
+#include <gtest/gtest.h>
+
+#include "jostel_fixture.h"
+
+using namespace jostel;
+
+namespace {
+
+const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Services\\WEXANT\\Enum";
+const char kInstancePath[] = "USB\\VID_0EEF&PID_0500\\7&2A1B&0&3";
+
+// The key box: the process's dialog without a message box text.
+HWND KeyBox(DWORD pid, DWORD timeoutMs = 5000)
+{
+    HWND found = nullptr;
+    tb::Poll([&] {
+        for (HWND w : tb::TopWindows(pid))
+            if (tb::ClassOf(w) == "#32770" && !GetDlgItem(w, 0xFFFF) && GetDlgItem(w, 1004) && tb::IsVisible(w)) {
+                found = w;
+                return true;
+            }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+bool BlackAt(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+// A row of the screen that is black across the whole width, between y0 and y1.
+int SeparatorRow(int y0, int y1)
+{
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    for (int y = y0; y <= y1; ++y)
+        if (BlackAt(2, y) && BlackAt(w / 3, y) && BlackAt(w - 3, y)) return y;
+    return -1;
+}
+
+void DrawStroke(int x0, int y0, int x1, int y1)
+{
+    tb::MouseMove(x0, y0);
+    tb::MouseDown(x0, y0);
+    for (int i = 1; i <= 10; ++i) tb::MouseMove(x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10);
+    tb::MouseUp(x1, y1);
+}
+
+// Test screen with the key box: its buttons, the close question (No, then
+// Yes), the help line at the bottom and top with a trail, Insert, Update.
+void KeyBoxTour(bool japanese)
+{
+    const std::string lang = japanese ? "ja" : "en";
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "", japanese));
+    tb::Screenshot("calibration-screen-" + lang);
+
+    tb::PostKey(j.window, VK_HOME);
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    RECT r = tb::ScreenRect(box);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(Text932(box), japanese ? "補正" : "Calibration");
+    EXPECT_EQ(Text932(tb::Control(box, 1)), japanese ? "終了" : "Update");
+    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+
+    // "Calib screen" goes back to the calibration screen; Home returns.
+    tb::PressButton(box, 1004);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_CALIB_DISCARD, 2, 5000));
+    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+
+    // Closing: No puts the box back at the corner, Yes removes it.
+    const char* question = japanese ? "キーボードがない場合は操作できなくなります。キーボックスを消しますか？"
+                                    : "You cannot operate this test program when keyboard is not connected.Is key box closed?";
+    tb::PressButton(box, IDCANCEL);
+    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(Text932(ask.window), japanese ? "補正" : "Calibration");
+    EXPECT_EQ(Text932(GetDlgItem(ask.window, 0xFFFF)), question);
+    tb::PressButton(ask.window, IDNO);
+    ASSERT_TRUE(tb::WaitGone(ask.window));
+    ASSERT_TRUE(KeyBox(j.process.Pid()));
+    r = tb::ScreenRect(box);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    tb::PressButton(box, IDCANCEL);
+    ask = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(ask);
+    tb::PressButton(ask.window, IDYES);
+    ASSERT_TRUE(tb::WaitGone(box));
+
+    // Help line at the bottom: the separator above it, and a trail.
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_TRUE(tb::Poll([&] { return SeparatorRow(h - 40, h - 2) > 0; }));
+    DrawStroke(300, 300, 600, 400);
+    EXPECT_TRUE(tb::Poll([&] { return BlackAt(450, 350); }));
+    tb::Screenshot("test-screen-help-bottom-" + lang);
+
+    // "CLR screen" by Delete: the help line moves to the top and the trail is wiped.
+    tb::PostKey(j.window, VK_DELETE);
+    ASSERT_TRUE(tb::Poll([&] { return SeparatorRow(2, 40) > 0 && SeparatorRow(h - 40, h - 2) < 0; }));
+    EXPECT_FALSE(BlackAt(450, 350));
+    DrawStroke(200, 500, 800, 200);
+    EXPECT_TRUE(tb::Poll([&] { return BlackAt(500, 350); }));
+    tb::Screenshot("test-screen-help-top-" + lang);
+
+    // Insert brings a new key box and keeps the test screen; nothing is discarded.
+    const size_t discards = Count(wexant::IOCTL_WEXANT_CALIB_DISCARD);
+    tb::PostKey(j.window, VK_INSERT);
+    box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(RedCrossAt(j.Target(0)));
+    EXPECT_EQ(Count(wexant::IOCTL_WEXANT_CALIB_DISCARD), discards);
+
+    // "Update" is Enter on the test screen: commit and end (nothing was sent, nothing saved).
+    tb::PressButton(box, 1);
+    ASSERT_TRUE(j.process.WaitExit(5000));
+    EXPECT_EQ(Count(wexant::IOCTL_WEXANT_CALIB_COMMIT), 1u);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+}
+
+}  // namespace
+
+TEST(JostelScreen, KeyBoxAndTestScreenEnglish)
+{
+    KeyBoxTour(false);
+}
+
+TEST(JostelScreen, KeyBoxAndTestScreenJapanese)
+{
+    KeyBoxTour(true);
+}
+
+TEST(JostelScreen, TwentyPointTargetsInRotationOne)
+{
+    // A sideways 20-point grid: 4 columns by 5 rows.
+    ASSERT_TRUE(tb::sim::SetRotation(1));
+    SetPointCount(20);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 20, 1));
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+    tb::Screenshot("calibration-20-rotation-1");
+    POINT p = j.Target(3);
+    EXPECT_EQ(p.x, 3996 * 1024 / 4096);
+    EXPECT_EQ(j.Target(4).y, 1074 * 768 / 4096);
+}
+
+TEST(JostelScreen, ArrowKeysMoveTheTargetWithWrapAround)
+{
+    SetPointCount(20);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 20, 0));
+    struct Step {
+        UINT vk;
+        int to;
+    } steps[] = {{VK_UP, 15},   {VK_RIGHT, 16}, {VK_RIGHT, 17}, {VK_DOWN, 2}, {VK_RIGHT, 3},
+                 {VK_RIGHT, 4}, {VK_RIGHT, 0},  {VK_DOWN, 5},   {VK_LEFT, 9}};
+    int at = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << at << " -> " << s.to);
+        tb::PostKey(j.window, s.vk);
+        ASSERT_TRUE(WaitCrossAt(j.Target(s.to)));
+        ASSERT_TRUE(WaitCrossAt(j.Target(at), false));
+        at = s.to;
+    }
+    // An auto-repeated key-down is dropped.
+    PostMessageA(j.window, WM_KEYDOWN, VK_RIGHT, 1 | (1 << 30));
+    tb::PostKey(j.window, VK_DOWN);  // 9 -> 14 shows the repeat was not taken (else 5 -> 10... )
+    ASSERT_TRUE(WaitCrossAt(j.Target(14)));
+    // Moving changes no raw value and asks the driver nothing.
+    EXPECT_EQ(Count(wexant::IOCTL_WEXANT_READ_TOUCH), 0u);
+}
+
+TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
+{
+    // Monitor 1 is 512 x 768, monitor 2 512 x 384: monitor 2 to the right lies on the test screen.
+    const DWORD resX = (512u << 16) | 512u, resY = (384u << 16) | 768u;
+    tb::reg::SetString(HKEY_LOCAL_MACHINE, kEnumKey, "3", kInstancePath);
+    struct Case {
+        const char* what;
+        const char* tail;
+        uint32_t ncomm;
+        bool second;
+        int rotation;
+        RECT rect;
+        bool mode2;
+        DWORD monitor;
+    } cases[] = {
+        {"S: monitor 2 to the right", "S", 0x41, true, 0, {512, 0, 1024, 384}, true, 2},
+        {"s, rotated: width and height exchanged", "s", 0x41, true, 1, {512, 0, 896, 512}, true, 2},
+        {"S without the second driver's key", "S", 0x41, false, 0, {0, 0, 1024, 768}, false, 1},
+        {"S without nComm bit 0", "S", 0x40, true, 0, {0, 0, 1024, 768}, false, 1},
+        {"monitor 1", "", 0x01, true, 0, {0, 0, 512, 768}, false, 1},
+        {"arranged by the system", "", 0x03, true, 0, {0, 0, 1024, 768}, false, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        ASSERT_TRUE(tb::sim::SetRotation(k.rotation));
+        tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath);
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kSecondKey);
+        if (k.second) {
+            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", resX);
+            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", resY);
+            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", k.ncomm);
+        }
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 9, k.rotation, k.tail, false, &k.rect));
+        std::vector<tb::sim::Request> mode = tb::sim::LogOf(wexant::IOCTL_WEXANT_SET_CALIB_MODE);
+        ASSERT_EQ(mode.size(), k.mode2 ? 1u : 0u);
+        if (k.mode2) {
+            EXPECT_EQ(mode[0].input, (std::vector<uint8_t>{2, 0, 0, 0}));
+        }
+        ASSERT_TRUE(TouchTarget(&j, 0, {}, 3));
+        DWORD monitor = 0;
+        EXPECT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath, &monitor); }));
+        EXPECT_EQ(monitor, k.monitor);
+        tb::PostKey(j.window, VK_ESCAPE);
+        ASSERT_TRUE(j.process.WaitExit(5000));
+        if (k.mode2) tb::Screenshot(std::string("monitor2-") + (k.rotation ? "rotated" : "plain"));
+    }
+}
