@@ -1,0 +1,397 @@
+// The uninstaller under Wine: asked and silent modes, the Status value, the
+// resident program told twice, every user's settings (the current user's and
+// another profile's hive) through the stand-in account library, the
+// compatibility values, the INF copies, real devices removed through SetupAPI
+// and the package's uninstall section; and, compared before and after,
+// nothing removed beyond those.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "support.h"
+
+namespace {
+
+const char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\WEXANT\\Parameters";
+const char kLayersKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+const char kPersistedKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const char kQuestionCaption[] = "Uninstall: Velnor Touch Panel";
+const char kMarkedInf[] =
+    "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\nClass=Mouse\r\n\r\n[Strings]\r\nWEXANT.DeviceDesc=\"Velnor USB Touch Panel\"\r\n";
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(tolower(c)); });
+    return s;
+}
+
+std::string InfDir() { return tb::WindowsDir() + "\\inf"; }
+std::string CatDir() { return tb::SystemDir() + "\\CatRoot"; }
+
+bool EnablePrivilege(const char* name)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    TOKEN_PRIVILEGES tp = {};
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool ok = LookupPrivilegeValueA(nullptr, name, &tp.Privileges[0].Luid) &&
+              AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+    CloseHandle(token);
+    return ok;
+}
+
+// A second user "other" with a profile folder and a hive of its own that holds
+// the settings key, a foreign key and a Persisted key.
+bool MakeOtherProfile()
+{
+    const char source[] = "Software\\TestBed\\HiveSource";
+    std::string s = source;
+    bool ok = tb::reg::SetDword(HKEY_CURRENT_USER, s + "\\Software\\Tarsido\\USB", "Option", 0x800A4) &&
+              tb::reg::SetString(HKEY_CURRENT_USER, s + "\\Software\\Foreign", "Keep", "1") &&
+              tb::reg::SetDword(HKEY_CURRENT_USER, s + "\\" + kPersistedKey, "C:\\app.exe", 1);
+    CreateDirectoryA("C:\\users\\other", nullptr);
+    DeleteFileA("C:\\users\\other\\NTUSER.DAT");
+    EnablePrivilege("SeBackupPrivilege");
+    HKEY key;
+    ok = ok && RegOpenKeyExA(HKEY_CURRENT_USER, source, 0, KEY_READ, &key) == 0;
+    if (ok) {
+        ok = RegSaveKeyA(key, "C:\\users\\other\\NTUSER.DAT", nullptr) == 0;
+        RegCloseKey(key);
+    }
+    tb::reg::DeleteTree(HKEY_CURRENT_USER, source);
+    return ok && tb::reg::SetString(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\S-1-5-21-7-7-7-1001",
+                                    "ProfileImagePath", "C:\\users\\other");
+}
+
+bool WriteReadOnly(const std::string& path, const std::string& text)
+{
+    return st::WriteFile(path, text) && SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+class Uninstaller : public ::testing::Test {
+protected:
+    std::string sys_;
+
+    void SetUp() override
+    {
+        sys_ = tb::SystemDir();
+        ASSERT_TRUE(tb::InstallStandin("LAROP.dll"));
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop");
+        // What the package and the programs leave on a machine.
+        ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, kParametersKey, "Version", "1.0.0.0"));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, kParametersKey, "DisSet", 0));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, kParametersKey, "SpinTop", 0));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, kParametersKey, "Option", 0x800A4));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, "Software\\Tarsido\\USB", "Option", 0x800A4));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, "Software\\Tarsido\\Other\\Deep", "X", 1));
+        ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Foreign\\Keep", "X", "1"));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, "Software\\Tarsido\\USB", "Option", 0x800A4));
+        for (const char* applet : {"\\Vintrox.cpl", "\\Pemmick.cpl", "\\Other.cpl"})
+            ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + applet, "WIN98"));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kPersistedKey, sys_ + "\\Pemmick.cpl", 1));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kPersistedKey, sys_ + "\\Vintrox.cpl", 1));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kPersistedKey, "C:\\app.exe", 1));
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, kPersistedKey, "C:\\app.exe", 1));
+        ASSERT_TRUE(MakeOtherProfile());
+
+        // INF copies: marked (read-only, with its .PNF and .cat), marked "no",
+        // without a marker, and one numbered past the examined range.
+        CreateDirectoryA(CatDir().c_str(), nullptr);
+        ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.inf", kMarkedInf));
+        ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.PNF", "pnf"));
+        ASSERT_TRUE(WriteReadOnly(CatDir() + "\\oem3.cat", "cat"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem4.inf", "[Strings]\r\nWEXANT.DeviceDesc=\"no\"\r\n"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem4.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(CatDir() + "\\oem4.cat", "cat"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.inf", "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\n"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.inf", kMarkedInf));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.PNF", "pnf"));
+
+        // Devices: two supported ids, one matching only by a later string, and
+        // three that stay (lower case, 0509, another vendor).
+        ASSERT_TRUE(st::CreateDevice({"USB\\VID_1F3C&PID_0512"}));
+        ASSERT_TRUE(st::CreateDevice({"HID\\VID_1F3C&PID_0500"}));
+        ASSERT_TRUE(st::CreateDevice({"USB\\VID_1F3C&PID_0501&REV_0100", "USB\\VID_1F3C&PID_0501"}));
+        ASSERT_TRUE(st::CreateDevice({"usb\\vid_1f3c&pid_0512"}));
+        ASSERT_TRUE(st::CreateDevice({"USB\\VID_1F3C&PID_0509"}));
+        ASSERT_TRUE(st::CreateDevice({"USB\\VID_1234&PID_0001"}));
+    }
+
+    std::string LaropCalls()
+    {
+        std::string calls;
+        tb::reg::GetString(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop", "Calls", &calls);
+        return calls;
+    }
+
+    bool StatusWritten()
+    {
+        return tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Status");
+    }
+
+    // The uninstall section runs in its own process after the uninstaller ends.
+    bool WaitUninstallSection()
+    {
+        return tb::Poll([] { return !tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version"); }, 15000, 50);
+    }
+
+    void ExpectNothingChanged()
+    {
+        EXPECT_FALSE(StatusWritten());
+        EXPECT_TRUE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido\\USB"));
+        EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + "\\Vintrox.cpl"));
+        EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version"));
+        EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf") != INVALID_FILE_ATTRIBUTES, true);
+        EXPECT_EQ(st::DeviceIdLists().count("USB\\VID_1F3C&PID_0512"), 1u);
+        EXPECT_EQ(st::ResidentDestroys(), 0u);
+        EXPECT_EQ(LaropCalls(), "");
+    }
+};
+
+std::set<std::string> RegistryNow()
+{
+    std::set<std::string> all = st::RegistrySnapshot(HKEY_LOCAL_MACHINE, "Software", "HKLM\\Software");
+    for (const std::string& s : st::RegistrySnapshot(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\WEXANT",
+                                                     "HKLM\\WEXANT"))
+        all.insert(s);
+    for (const std::string& s : st::RegistrySnapshot(HKEY_CURRENT_USER, "Software", "HKCU\\Software")) all.insert(s);
+    return all;
+}
+
+template <typename Set>
+Set Minus(const Set& a, const Set& b)
+{
+    Set out;
+    for (const auto& x : a)
+        if (b.count(x) < a.count(x) && out.count(x) < a.count(x) - b.count(x)) out.insert(x);
+    return out;
+}
+
+TEST_F(Uninstaller, SilentRemovalTakesExactlyWhatBelongsToThePanel)
+{
+    ASSERT_TRUE(st::StartResident("stay"));
+    std::set<std::string> registryBefore = RegistryNow();
+    std::set<std::string> infBefore = st::FolderSnapshot(InfDir());
+    std::set<std::string> catBefore = st::FolderSnapshot(CatDir());
+    std::multiset<std::string> devicesBefore = st::DeviceIdLists();
+
+    tb::Process p = tb::Start("Brandoke.exe", "/S");
+    DWORD code = 99;
+    bool shown = false;
+    tb::Poll([&] {
+        for (HWND w : tb::TopWindows(p.Pid())) shown = shown || tb::IsVisible(w);
+        return !p.Running();
+    }, 60000, 5);
+    ASSERT_TRUE(p.WaitExit(1000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(shown);
+    ASSERT_TRUE(WaitUninstallSection());
+
+    // The Status value with its terminating NUL.
+    std::vector<uint8_t> status;
+    DWORD type = 0;
+    ASSERT_TRUE(tb::reg::GetBinary(HKEY_LOCAL_MACHINE, kParametersKey, "Status", &status, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::string(status.begin(), status.end()), std::string("Now removing PEMMICK", 21));
+    EXPECT_EQ(st::ResidentDestroys(), 2u);
+
+    // Registry: what went is exactly the panel's.
+    std::set<std::string> removed = Minus(registryBefore, RegistryNow());
+    const std::string layers = Lower("VAL\\HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers\\");
+    const std::string persisted = Lower(std::string("\\") + kPersistedKey);
+    const std::vector<std::string> allowed = {
+        "key\\hkcu\\software\\tarsido",   "val\\hkcu\\software\\tarsido\\",
+        "key\\hklm\\software\\tarsido",   "val\\hklm\\software\\tarsido\\",
+        "key\\hkcu" + persisted,          "val\\hkcu" + persisted + "\\",
+        "key\\hklm" + persisted,          "val\\hklm" + persisted + "\\",
+        layers + Lower(sys_) + "\\vintrox.cpl", layers + Lower(sys_) + "\\pemmick.cpl",
+        "val\\hklm\\wexant\\parameters\\version", "val\\hklm\\wexant\\parameters\\disset",
+        "val\\hklm\\wexant\\parameters\\spintop", "key\\hklm\\software\\testbed", "val\\hklm\\software\\testbed",
+    };
+    for (const std::string& r : removed) {
+        std::string l = Lower(r);
+        bool ok = std::any_of(allowed.begin(), allowed.end(),
+                              [&](const std::string& a) { return l.compare(0, a.size(), a) == 0; });
+        EXPECT_TRUE(ok) << "removed: " << r;
+    }
+    for (const std::string& must : {std::string("KEY\\HKCU\\Software\\Tarsido"), std::string("KEY\\HKLM\\Software\\Tarsido"),
+                                    std::string("VAL\\HKLM\\WEXANT\\Parameters\\Version")})
+        EXPECT_TRUE(removed.count(must)) << must;
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kPersistedKey));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_LOCAL_MACHINE, kPersistedKey));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + "\\Vintrox.cpl"));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + "\\Pemmick.cpl"));
+    EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + "\\Other.cpl"));
+    EXPECT_TRUE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Foreign\\Keep"));
+    EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Option"));
+
+    // The other profile's hive was loaded and cleaned; the logged-on user's
+    // own hive does not load and is reached through HKEY_CURRENT_USER.
+    std::string calls = LaropCalls();
+    EXPECT_NE(calls.find("LpReDeKe(HKU,other\\Software\\Tarsido\\USB)=removed;"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("LpReDeKe2(HKU,other\\Software\\Tarsido)=removed;"), std::string::npos) << calls;
+    EXPECT_NE(calls.find(std::string("LpReDeKe(HKU,other\\") + kPersistedKey + ")=removed;"), std::string::npos)
+        << calls;
+    EXPECT_EQ(calls.find("HKU,root\\"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("LpReDeKe(HKCU,Software\\Tarsido\\USB)=removed;"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("LpSeAcTo(SeRestorePrivilege)=1;"), std::string::npos) << calls;
+    HKEY loaded;
+    EXPECT_NE(RegOpenKeyExA(HKEY_USERS, "other", 0, KEY_READ, &loaded), 0) << "hive left loaded";
+
+    // INF folder and catalogs: only the marked copy numbered 0-29.
+    std::set<std::string> infRemoved = Minus(infBefore, st::FolderSnapshot(InfDir()));
+    std::set<std::string> catRemoved = Minus(catBefore, st::FolderSnapshot(CatDir()));
+    EXPECT_EQ(infRemoved, (std::set<std::string>{"OEM3.INF", "OEM3.PNF"}));
+    EXPECT_EQ(catRemoved, (std::set<std::string>{"OEM3.CAT"}));
+
+    // Devices: exact, case-sensitive ids of the removal list.
+    std::multiset<std::string> devicesRemoved = Minus(devicesBefore, st::DeviceIdLists());
+    EXPECT_EQ(devicesRemoved, (std::multiset<std::string>{"USB\\VID_1F3C&PID_0512", "HID\\VID_1F3C&PID_0500",
+                                                          "USB\\VID_1F3C&PID_0501&REV_0100|USB\\VID_1F3C&PID_0501"}));
+}
+
+void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::string& shot)
+{
+    (void)t;
+    ASSERT_TRUE(st::StartResident("stay"));
+    tb::StartOptions options;
+    options.japanese = japanese;
+    tb::Process p = tb::Start("Brandoke.exe", "", options);
+    tb::MessageBoxInfo box = st::WaitBox(p.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.caption, kQuestionCaption);
+    EXPECT_EQ(st::MessageText(box.window), text);
+    EXPECT_NE(GetDlgItem(box.window, IDOK), nullptr);
+    EXPECT_NE(GetDlgItem(box.window, IDCANCEL), nullptr);
+    EXPECT_EQ(tb::ClassOf(GetWindow(box.window, GW_OWNER)), "PemmickInstall");
+    tb::Screenshot(shot);
+    tb::PressButton(box.window, IDCANCEL);
+    DWORD code = 99;
+    ASSERT_TRUE(p.WaitExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Uninstaller, AskedInEnglishAndCancelChangesNothing)
+{
+    AskedQuestion(this, false, "Do you uninstall Touch Panel driver from your system ?   ", "question-en");
+    ExpectNothingChanged();
+}
+
+TEST_F(Uninstaller, AskedInJapaneseAndCancelChangesNothing)
+{
+    AskedQuestion(this, true, u8"Touch Panel driver をアンインストールしますか?   ", "question-ja");
+    ExpectNothingChanged();
+}
+
+TEST_F(Uninstaller, AskedAndOkRemoves)
+{
+    ASSERT_TRUE(st::StartResident("stay"));
+    tb::Process p = tb::Start("Brandoke.exe", "/S ");  // not silent: a trailing blank
+    tb::MessageBoxInfo box = st::WaitBox(p.Pid());
+    ASSERT_TRUE(box);
+    tb::PressButton(box.window, IDOK);
+    DWORD code = 99;
+    ASSERT_TRUE(p.WaitExit(60000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(st::WaitBox(p.Pid(), 200));  // no completion message
+    EXPECT_TRUE(StatusWritten());
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido"));
+    EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(st::DeviceIdLists().count("USB\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_EQ(st::ResidentDestroys(), 2u);
+    EXPECT_TRUE(WaitUninstallSection());
+}
+
+void StatusDenied(bool japanese, const char* text, const std::string& shot)
+{
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(st::StartResident("stay"));
+    tb::StartOptions options;
+    options.japanese = japanese;
+    tb::Process p = tb::Start("Brandoke.exe", "", options);
+    tb::MessageBoxInfo box = st::WaitBox(p.Pid());
+    ASSERT_TRUE(box);
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(tb::Poll([&] {
+        box = st::WaitBox(p.Pid(), 100);
+        return box && box.caption == "Uninstall";
+    }, 5000));
+    EXPECT_EQ(st::MessageText(box.window), text);
+    tb::Screenshot(shot);
+    tb::PressButton(box.window, IDOK);
+    DWORD code = 99;
+    ASSERT_TRUE(p.WaitExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+}
+
+TEST_F(Uninstaller, StatusNotWritableInEnglishChangesNothing)
+{
+    StatusDenied(false, "Velnor Touch Panel driver  couldn't be removed.\nYou don't have DELETE access.", "denied-en");
+    ExpectNothingChanged();
+}
+
+TEST_F(Uninstaller, StatusNotWritableInJapaneseChangesNothing)
+{
+    StatusDenied(true, u8"Velnor Touch Panel driver を削除できませんでした。\nユーザに削除アクセス権がありません。",
+                 "denied-ja");
+    ExpectNothingChanged();
+}
+
+TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
+{
+    tb::Process first = tb::Start("Brandoke.exe");
+    tb::MessageBoxInfo box = st::WaitBox(first.Pid());
+    ASSERT_TRUE(box);
+    for (const char* tail : {"", "/S"}) {
+        tb::Process second = tb::Start("Brandoke.exe", tail);
+        DWORD code = 99;
+        ASSERT_TRUE(second.WaitExit(5000, &code)) << tail;
+        EXPECT_EQ(code, 0u);
+        EXPECT_FALSE(st::WaitBox(second.Pid(), 200));
+    }
+    EXPECT_FALSE(StatusWritten());
+    tb::PressButton(box.window, IDCANCEL);
+    ASSERT_TRUE(first.WaitExit(5000));
+    ExpectNothingChanged();
+}
+
+// Before Vista there is no compatibility assistant to clear wholesale: the
+// Persisted keys stay, only the two applets' records go.
+TEST_F(Uninstaller, OnXpPersistedKeysStay)
+{
+    ASSERT_TRUE(tb::SetWindowsVersion("winxp64"));
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/s", 60000), 0);
+    EXPECT_TRUE(StatusWritten());
+    EXPECT_TRUE(tb::reg::KeyExists(HKEY_LOCAL_MACHINE, kPersistedKey));
+    EXPECT_TRUE(tb::reg::ValueExists(HKEY_CURRENT_USER, kPersistedKey, "C:\\app.exe"));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kPersistedKey, sys_ + "\\Pemmick.cpl"));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kPersistedKey, sys_ + "\\Vintrox.cpl"));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido"));
+    EXPECT_EQ(LaropCalls().find("Persisted)"), std::string::npos);
+}
+
+// Without the account library the settings stay; everything else runs.
+TEST_F(Uninstaller, WithoutAccountLibraryTheOtherStepsRun)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("LAROP.dll").c_str()));
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    EXPECT_TRUE(StatusWritten());
+    EXPECT_TRUE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido\\USB"));
+    EXPECT_TRUE(tb::reg::KeyExists(HKEY_CURRENT_USER, kPersistedKey));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys_ + "\\Pemmick.cpl"));
+    EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(st::DeviceIdLists().count("USB\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_TRUE(WaitUninstallSection());
+}
+
+}  // namespace

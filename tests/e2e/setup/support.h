@@ -1,0 +1,63 @@
+// Helpers of the installer's and uninstaller's tests: the stand-ins' records,
+// texts as UTF-8, devices made through SetupAPI, key access and snapshots of
+// the registry and of folders.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace st {
+
+uint64_t NowUs();  // the clock the stand-ins record with
+
+// A window's text (or a message box's text) as UTF-8, whatever the test's code page.
+std::string Utf8Text(HWND window);
+std::string MessageText(HWND box);
+// A message box (a dialog with a text control and an OK or Cancel button) of
+// one process; the program's own dialogs, whose statics share the text
+// control's id, are not taken for one.
+tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs = 10000);
+
+// The stand-in device installer in place of the system's (native override);
+// a call succeeds only for succeedId (empty: none).
+bool UseNewdevStandin(const std::string& succeedId);
+struct NewdevCall {
+    std::string id, inf, parent;
+    DWORD flags = 0, reboot = 0;
+    uint64_t timeUs = 0;
+};
+std::vector<NewdevCall> NewdevCalls();
+
+// The stand-in resident window ("" ends on the first WM_DESTROY, "stay",
+// "late <ms>"); waits for its window.
+bool StartResident(const std::string& mode);
+DWORD ResidentDestroys();
+uint64_t ResidentTime(const std::string& name);  // DestroyTime0, EndTime; 0 when missing
+
+// Devices of the Mouse class made as the system makes them for a plugged-in
+// panel; ids is a list of hardware ids.
+bool CreateDevice(const std::vector<std::string>& ids);
+// Hardware-id lists of every device on the machine, each joined with '|'.
+std::multiset<std::string> DeviceIdLists();
+// The driver key name a device with this first hardware id got (empty: none).
+std::string DeviceDriver(const std::string& firstId);
+
+// A key's access for everyone limited to reading, and back.
+bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved);
+bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved);
+
+// Every key and value under a key, as "KEY\path" and "VAL\path\name" lines.
+std::set<std::string> RegistrySnapshot(HKEY root, const std::string& path, const std::string& label);
+// File names of a folder (no subfolders), upper-cased.
+std::set<std::string> FolderSnapshot(const std::string& folder);
+
+bool WriteFile(const std::string& path, const std::string& text);
+DWORD Attributes(const std::string& path);
+
+}  // namespace st
