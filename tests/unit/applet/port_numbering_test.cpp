@@ -73,7 +73,9 @@ TEST(PortPlan, InstancePathValues)
         SCOPED_TRACE(c.what);
         std::string path = "unchanged";
         EXPECT_EQ(portcheck::InstancePathFromValue(c.type, c.data.data(), c.data.size(), &path), c.taken);
-        if (c.taken) EXPECT_EQ(path, c.path);
+        if (c.taken) {
+            EXPECT_EQ(path, c.path);
+        }
     }
     // A read never reports more than the slot; should a size above it arrive, it is refused.
     std::string big(300, 'p');

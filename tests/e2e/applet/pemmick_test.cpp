@@ -1,0 +1,199 @@
+// Pemmick.cpl loaded by the test bed's control panel host (which reports every
+// answer into a file) and by Wine's own control panel; the settings program is
+// a recorder that notes each start.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kPersistedKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+
+std::string ReadFile(const std::string& path)
+{
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string AppletPath() { return tb::SystemPath("Pemmick.cpl"); }
+std::string RecorderLog() { return tb::SystemPath("Quintrel.exe.log"); }
+
+class Applet : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tb::InstallStandin("cplhost.exe"));
+        ASSERT_TRUE(tb::InstallStandin("quintrel_recorder.exe", "Quintrel.exe"));
+        DeleteFileA(RecorderLog().c_str());
+    }
+
+    // Runs the host with these messages (none: the host's own order) and
+    // returns its report, one line a message.
+    std::vector<std::string> Host(const std::string& messages, bool japanese = false)
+    {
+        std::string report = tb::ArtifactDir() + "\\cplhost-report.txt";
+        DeleteFileA(report.c_str());
+        tb::StartOptions options;
+        options.japanese = japanese;
+        int code = tb::Run(tb::SystemPath("cplhost.exe"), "\"" + AppletPath() + "\" \"" + report + "\" " + messages,
+                           30000, options);
+        EXPECT_EQ(code, 0);
+        std::vector<std::string> lines = Lines(ReadFile(report));
+        DeleteFileA(report.c_str());
+        return lines;
+    }
+
+    // The recorder's lines once count starts have been recorded (or the time ran out).
+    std::vector<std::string> Starts(size_t count)
+    {
+        std::vector<std::string> lines;
+        tb::Poll([&] {
+            lines = Lines(ReadFile(RecorderLog()));
+            return lines.size() >= count;
+        });
+        return lines;
+    }
+
+    static std::string PersistedValueName() { return AppletPath(); }
+};
+
+}  // namespace
+
+TEST_F(Applet, HostListsTheEntryInEnglishAndOpensTheSettings)
+{
+    std::vector<std::string> report = Host("");
+    const std::vector<std::string> expected = {
+        "load ok",
+        "CPL_INIT 1",
+        "CPL_GETCOUNT 1",
+        "CPL_INQUIRE 0 untouched",
+        "CPL_NEWINQUIRE 0 size=252 flags=0 help=0 data=0 icon=32x32 tail=kept",
+        "name=Touch Panel",
+        "info=Configures Touch Panel",
+        "helpfile=",
+        "CPL_DBLCLK 0",
+        "CPL_STOP 0",
+        "CPL_EXIT 0",
+        "unload",
+    };
+    EXPECT_EQ(report, expected);
+    std::vector<std::string> starts = Starts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0], tb::SystemPath("Quintrel.exe"));
+}
+
+TEST_F(Applet, HostListsTheEntryInJapanese)
+{
+    std::vector<std::string> report = Host("init newinquire exit", true);
+    const std::vector<std::string> expected = {
+        "load ok",
+        "CPL_INIT 1",
+        "CPL_NEWINQUIRE 0 size=252 flags=0 help=0 data=0 icon=32x32 tail=kept",
+        "name=タッチパネル",
+        "info=タッチパネルの設定",
+        "helpfile=",
+        "CPL_EXIT 0",
+        "unload",
+    };
+    EXPECT_EQ(report, expected);
+}
+
+TEST_F(Applet, UseCountSetsTheAppletUpAtTheFirstInitOnly)
+{
+    // forget removes the compatibility value between two messages: only an
+    // init that sets the applet up writes it again.
+    std::vector<std::string> report =
+        Host("persisted init persisted forget init persisted exit init persisted exit exit forget init persisted "
+             "exit exit exit forget init persisted exit");
+    const std::vector<std::string> expected = {
+        "load ok",
+        "persisted none",
+        "CPL_INIT 1",
+        "persisted type=4 size=4 value=16",
+        "forget",
+        "CPL_INIT 1",  // count 2: not set up again
+        "persisted none",
+        "CPL_EXIT 0",
+        "CPL_INIT 1",  // count back to 2
+        "persisted none",
+        "CPL_EXIT 0",
+        "CPL_EXIT 0",
+        "forget",
+        "CPL_INIT 1",  // after the last exit: set up again
+        "persisted type=4 size=4 value=16",
+        "CPL_EXIT 0",
+        "CPL_EXIT 0",  // one exit too many does not keep the next init from setting up
+        "CPL_EXIT 0",
+        "forget",
+        "CPL_INIT 1",
+        "persisted type=4 size=4 value=16",
+        "CPL_EXIT 0",
+        "unload",
+    };
+    EXPECT_EQ(report, expected);
+    // The value stays behind for the uninstaller, named by the applet's path in the system directory.
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(tb::reg::GetBinary(HKEY_CURRENT_USER, kPersistedKey, PersistedValueName(), &data, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(data, (std::vector<uint8_t>{16, 0, 0, 0}));
+}
+
+TEST_F(Applet, EveryDoubleClickStartsTheSettingsProgram)
+{
+    // The settings program keeps itself to one copy; the applet starts it each time.
+    std::vector<std::string> report = Host("init dblclk dblclk exit");
+    const std::vector<std::string> expected = {"load ok", "CPL_INIT 1", "CPL_DBLCLK 0", "CPL_DBLCLK 0", "CPL_EXIT 0",
+                                               "unload"};
+    EXPECT_EQ(report, expected);
+    std::vector<std::string> starts = Starts(2);
+    ASSERT_EQ(starts.size(), 2u);
+    for (const std::string& line : starts) EXPECT_EQ(line, tb::SystemPath("Quintrel.exe"));
+}
+
+TEST_F(Applet, DoubleClickWithoutTheSettingsProgramDoesNothing)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("Quintrel.exe").c_str()));
+    std::vector<std::string> report = Host("init dblclk exit");
+    const std::vector<std::string> expected = {"load ok", "CPL_INIT 1", "CPL_DBLCLK 0", "CPL_EXIT 0", "unload"};
+    EXPECT_EQ(report, expected);
+    EXPECT_TRUE(tb::WaitMessageBox(300).window == nullptr);
+}
+
+TEST_F(Applet, WineControlPanelOpensTheSettings)
+{
+    // Wine's host opens the only entry of an applet named on its command line.
+    ASSERT_EQ(tb::Run(tb::SystemPath("control.exe"), "\"" + AppletPath() + "\""), 0);
+    std::vector<std::string> starts = Starts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0], tb::SystemPath("Quintrel.exe"));
+    DWORD flags = 0;
+    EXPECT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kPersistedKey, PersistedValueName(), &flags));
+    EXPECT_EQ(flags, 16u);
+}
