@@ -140,7 +140,7 @@ protected:
     // The uninstall section runs in its own process after the uninstaller ends.
     bool WaitUninstallSection()
     {
-        return tb::Poll([] { return !tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version"); }, 15000, 50);
+        return tb::Poll([] { return !tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version"); }, 30000, 50);
     }
 
     void ExpectNothingChanged()
@@ -275,7 +275,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     tb::Screenshot(shot);
     tb::PressButton(box.window, IDCANCEL);
     DWORD code = 99;
-    ASSERT_TRUE(p.WaitExit(5000, &code));
+    ASSERT_TRUE(p.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -324,12 +324,12 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
     ASSERT_TRUE(tb::Poll([&] {
         box = st::WaitBox(p.Pid(), 100);
         return box && box.caption == "Uninstall";
-    }, 5000));
+    }, 20000));
     EXPECT_EQ(st::MessageText(box.window), text);
     tb::Screenshot(shot);
     tb::PressButton(box.window, IDOK);
     DWORD code = 99;
-    ASSERT_TRUE(p.WaitExit(5000, &code));
+    ASSERT_TRUE(p.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
 }
@@ -355,13 +355,13 @@ TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
     for (const char* tail : {"", "/S"}) {
         tb::Process second = tb::Start("Brandoke.exe", tail);
         DWORD code = 99;
-        ASSERT_TRUE(second.WaitExit(5000, &code)) << tail;
+        ASSERT_TRUE(second.WaitExit(30000, &code)) << tail;
         EXPECT_EQ(code, 0u);
         EXPECT_FALSE(st::WaitBox(second.Pid(), 200));
     }
     EXPECT_FALSE(StatusWritten());
     tb::PressButton(box.window, IDCANCEL);
-    ASSERT_TRUE(first.WaitExit(5000));
+    ASSERT_TRUE(first.WaitExit(30000));
     ExpectNothingChanged();
 }
 

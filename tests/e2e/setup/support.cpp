@@ -104,7 +104,7 @@ bool StartResident(const std::string& mode)
     if (!tb::InstallStandin("ResidentStandin.exe")) return false;
     tb::Process p = tb::Start("ResidentStandin.exe", mode);
     if (!p.Valid()) return false;
-    return tb::WaitWindow("TAVRICK:MAIN", "TAVRICK", 5000, p.Pid()) != nullptr;
+    return tb::WaitWindow("TAVRICK:MAIN", "TAVRICK", 30000, p.Pid()) != nullptr;
 }
 
 DWORD ResidentDestroys()

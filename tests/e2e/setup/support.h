@@ -22,7 +22,7 @@ std::string MessageText(HWND box);
 // A message box (a dialog with a text control and an OK or Cancel button) of
 // one process; the program's own dialogs, whose statics share the text
 // control's id, are not taken for one.
-tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs = 10000);
+tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs = 30000);
 
 // The stand-in device installer in place of the system's (native override);
 // a call succeeds only for succeedId (empty: none).
