@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -53,26 +55,6 @@ void Track(HANDLE process)
         }
     }
     if (g_job) AssignProcessToJobObject(g_job, process);
-}
-
-// The environment block of this process with the language variables replaced.
-std::vector<char> JapaneseEnvironment()
-{
-    std::vector<char> block;
-    char* env = GetEnvironmentStringsA();
-    for (const char* p = env; p && *p; p += strlen(p) + 1) {
-        if (_strnicmp(p, "LANG=", 5) == 0 || _strnicmp(p, "LC_", 3) == 0 ||
-            _strnicmp(p, "LANGUAGE=", 9) == 0) {
-            continue;
-        }
-        block.insert(block.end(), p, p + strlen(p) + 1);
-    }
-    if (env) FreeEnvironmentStringsA(env);
-    for (const char* add : {"LANG=ja_JP.UTF-8", "LC_ALL=ja_JP.UTF-8"}) {
-        block.insert(block.end(), add, add + strlen(add) + 1);
-    }
-    block.push_back('\0');
-    return block;
 }
 
 std::string Quoted(const std::string& path)
@@ -197,23 +179,38 @@ std::string ArtifactDir()
     return dir;
 }
 
-Process StartPath(const std::string& path, const std::string& tail, const StartOptions& options)
+namespace {
+
+// CreateProcessA with the options; output, when given, becomes the child's
+// standard output and error.
+Process LaunchJapanese(const std::string& path, const std::string& tail, const std::string& directory,
+                       const std::string& captureUnixPath);
+
+Process Launch(const std::string& path, const std::string& tail, const StartOptions& options,
+               HANDLE output)
 {
+    if (options.japanese) {
+        return LaunchJapanese(path, tail, options.directory.empty() ? SystemDir() : options.directory, "");
+    }
     std::string line = Quoted(path);
     if (!tail.empty()) line += " " + tail;
     std::vector<char> command(line.begin(), line.end());
     command.push_back('\0');
-    std::vector<char> environment;
-    if (options.japanese) environment = JapaneseEnvironment();
     std::string directory = options.directory.empty() ? SystemDir() : options.directory;
 
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     PROCESS_INFORMATION info;
     memset(&info, 0, sizeof(info));
-    if (!CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                        environment.empty() ? nullptr : environment.data(), directory.c_str(),
+    if (!CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, output ? TRUE : FALSE, 0,
+                        nullptr, directory.c_str(),
                         &startup, &info)) {
         fprintf(stderr, "tb: cannot start %s (error %lu)\n", line.c_str(), GetLastError());
         return Process();
@@ -221,6 +218,133 @@ Process StartPath(const std::string& path, const std::string& tail, const StartO
     CloseHandle(info.hThread);
     Track(info.hProcess);
     return Process(info.hProcess, info.dwProcessId);
+}
+
+// ---- Japanese mode ----
+// Wine takes a process's code page from the Unix locale variables it inherits
+// from the Unix side of its parent, not from the Windows environment block. So
+// a Japanese child is spawned on the Unix side ("wine <program> <arguments>"
+// with LC_ALL/LANG=ja_JP.UTF-8) through ntdll's Unix spawn, found by its image
+// name among the processes that were not there before, and opened by its id.
+
+typedef LONG(CDECL* UnixSpawn)(char* const argv[], int wait);
+typedef char*(CDECL* UnixFileName)(const WCHAR* dos);
+
+std::wstring Widen(const std::string& text, UINT codePage)
+{
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    if (wide.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                nullptr);
+    std::string text(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
+    return text;
+}
+
+// The Unix path of a Windows path; empty when it has none.
+std::string UnixPath(const std::string& windowsPath)
+{
+    UnixFileName toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    char* unix = toUnix(Widen(windowsPath, CP_ACP).c_str());
+    if (!unix) return std::string();
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// The arguments of a command tail as Windows splits them (the literals of
+// the tests are code page 932 bytes), in UTF-8 for the Unix side.
+std::vector<std::string> SplitTail(const std::string& tail)
+{
+    std::vector<std::string> args;
+    if (tail.find_first_not_of(" \t") == std::string::npos) return args;
+    std::wstring line = L"x " + Widen(tail, 932);
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.push_back(Utf8(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+std::vector<DWORD> ProcessesNamed(const std::string& image)
+{
+    std::vector<DWORD> pids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return pids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (_stricmp(entry.szExeFile, image.c_str()) == 0) pids.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return pids;
+}
+
+Process LaunchJapanese(const std::string& path, const std::string& tail, const std::string& directory,
+                       const std::string& captureUnixPath)
+{
+    UnixSpawn spawn = reinterpret_cast<UnixSpawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    std::string unixDirectory = UnixPath(directory);
+    if (!spawn || unixDirectory.empty()) {
+        fprintf(stderr, "tb: no Unix spawn for the Japanese mode\n");
+        return Process();
+    }
+    size_t slash = path.find_last_of("\\/");
+    std::string image = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::vector<DWORD> before = ProcessesNamed(image);
+
+    std::vector<std::string> args = {
+        "/bin/sh", "-c",
+        "cd \"$1\" || exit 127; out=$2; shift 2; export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; "
+        "if [ -n \"$out\" ]; then exec wine \"$@\" >\"$out\" 2>&1; else exec wine \"$@\"; fi",
+        "tb-japanese", unixDirectory, captureUnixPath, Utf8(Widen(path, CP_ACP))};
+    for (const std::string& arg : SplitTail(tail)) args.push_back(arg);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    if (spawn(argv.data(), 0) != 0) {
+        fprintf(stderr, "tb: cannot start %s in the Japanese mode\n", path.c_str());
+        return Process();
+    }
+
+    DWORD pid = 0;
+    Poll([&] {
+        for (DWORD candidate : ProcessesNamed(image)) {
+            bool old = false;
+            for (DWORD b : before) old = old || b == candidate;
+            if (!old) {
+                pid = candidate;
+                return true;
+            }
+        }
+        return false;
+    }, 15000, 5);
+    HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
+    if (!process) {
+        fprintf(stderr, "tb: %s did not appear in the Japanese mode\n", path.c_str());
+        return Process();
+    }
+    Track(process);
+    return Process(process, pid);
+}
+
+}  // namespace
+
+Process StartPath(const std::string& path, const std::string& tail, const StartOptions& options)
+{
+    return Launch(path, tail, options, nullptr);
 }
 
 Process Start(const std::string& exe, const std::string& tail, const StartOptions& options)
@@ -241,10 +365,102 @@ int Run(const std::string& path, const std::string& tail, DWORD timeoutMs, const
     return static_cast<int>(code);
 }
 
+namespace {
+
+// The Japanese child writes its output into a file: it is no Windows child of ours.
+int RunCaptureJapanese(const std::string& path, const std::string& tail, std::string* output,
+                       DWORD timeoutMs, const StartOptions& options)
+{
+    char folder[MAX_PATH];
+    char file[MAX_PATH];
+    if (!GetTempPathA(sizeof(folder), folder) || !GetTempFileNameA(folder, "tbo", 0, file)) return -1;
+    std::string unixFile = UnixPath(file);
+    Process process = LaunchJapanese(path, tail, options.directory.empty() ? SystemDir() : options.directory,
+                                     unixFile);
+    DWORD code = 0;
+    bool ended = process.Valid() && process.WaitExit(timeoutMs, &code);
+    if (process.Valid() && !ended) {
+        fprintf(stderr, "tb: %s %s did not end within %lu ms\n", path.c_str(), tail.c_str(), timeoutMs);
+        process.Kill();
+    }
+    FILE* in = fopen(file, "rb");
+    if (in) {
+        char buffer[4096];
+        size_t got;
+        while ((got = fread(buffer, 1, sizeof(buffer), in)) > 0) output->append(buffer, got);
+        fclose(in);
+    }
+    DeleteFileA(file);
+    return ended ? static_cast<int>(code) : -1;
+}
+
+}  // namespace
+
+int RunCapture(const std::string& path, const std::string& tail, std::string* output, DWORD timeoutMs,
+               const StartOptions& options)
+{
+    output->clear();
+    if (options.japanese) return RunCaptureJapanese(path, tail, output, timeoutMs, options);
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    Process process = Launch(path, tail, options, writeEnd);
+    CloseHandle(writeEnd);
+    if (!process.Valid()) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    // Drain while it runs, so that a talkative child never blocks on a full pipe.
+    DWORD start = GetTickCount();
+    bool ended = false;
+    bool timedOut = false;
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // closed
+        if (available) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr)) break;
+            output->append(buffer, got);
+            continue;
+        }
+        if (ended) break;
+        ended = !process.Running();
+        if (!ended && GetTickCount() - start >= timeoutMs) {
+            timedOut = true;
+            break;
+        }
+        if (!ended) Sleep(5);
+    }
+    CloseHandle(readEnd);
+    DWORD code = 0;
+    DWORD spent = GetTickCount() - start;
+    if (!process.WaitExit(timedOut || spent >= timeoutMs ? 0 : timeoutMs - spent, &code)) {
+        fprintf(stderr, "tb: %s %s did not end within %lu ms\n", path.c_str(), tail.c_str(), timeoutMs);
+        process.Kill();
+        return -1;
+    }
+    return static_cast<int>(code);
+}
+
+std::string TestDir()
+{
+    char buffer[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+    std::string self(buffer, n < sizeof(buffer) ? n : 0);
+    size_t slash = self.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+}
+
 bool InstallStandin(const std::string& file, const std::string& asName)
 {
     std::string from = EnvOr("TB_STANDINS", "") + "\\" + file;
     std::string to = SystemPath(asName.empty() ? file : asName);
+    // A new file rather than one rewritten in place: the prefix may share the
+    // old one's contents with other prefixes.
+    DeleteFileA(to.c_str());
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
         fprintf(stderr, "tb: cannot copy %s to %s (error %lu)\n", from.c_str(), to.c_str(),
                 GetLastError());

@@ -19,6 +19,10 @@ namespace tb {
 bool Poll(const std::function<bool()>& cond, DWORD timeoutMs = 5000, DWORD stepMs = 10);
 
 // ---- Processes -----------------------------------------------------------------
+// Japanese mode: the child's environment block gets LANG/LC_ALL=ja_JP.UTF-8;
+// Wine passes the block on to the new process, whose ANSI code page is then 932
+// (its OEM code page 932, its locale 0411). Other children keep the test's
+// English environment (1252).
 struct StartOptions {
     bool japanese = false;       // the child sees GetACP() 932 (ja_JP.UTF-8 locale)
     std::string directory;       // working directory; empty: the system directory
@@ -61,6 +65,13 @@ Process StartPath(const std::string& path, const std::string& tail = "", const S
 // Runs a command to its end (bounded); returns its exit code, or -1 on time-out.
 int Run(const std::string& path, const std::string& tail, DWORD timeoutMs = 30000,
         const StartOptions& options = {});
+
+// Runs a command to its end (bounded) with its standard output and error
+// collected in *output; returns its exit code, or -1 on time-out.
+int RunCapture(const std::string& path, const std::string& tail, std::string* output,
+               DWORD timeoutMs = 30000, const StartOptions& options = {});
+// Folder of the running test program (the helper programs sit beside it).
+std::string TestDir();
 
 // Copies a stand-in (built into the test bed's standins folder) into the system directory.
 bool InstallStandin(const std::string& file, const std::string& asName = "");
