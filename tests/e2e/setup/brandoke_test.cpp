@@ -264,7 +264,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     ASSERT_TRUE(st::StartResident("stay"));
     tb::StartOptions options;
     options.japanese = japanese;
-    tb::Process p = tb::Start("Brandoke.exe", "", options);
+    tb::Process p = st::StartIn(options.japanese, "Brandoke.exe");
     tb::MessageBoxInfo box = st::WaitBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box.caption, kQuestionCaption);
@@ -317,7 +317,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
     ASSERT_TRUE(st::StartResident("stay"));
     tb::StartOptions options;
     options.japanese = japanese;
-    tb::Process p = tb::Start("Brandoke.exe", "", options);
+    tb::Process p = st::StartIn(options.japanese, "Brandoke.exe");
     tb::MessageBoxInfo box = st::WaitBox(p.Pid());
     ASSERT_TRUE(box);
     tb::PressButton(box.window, IDOK);
