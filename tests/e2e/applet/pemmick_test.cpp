@@ -57,13 +57,24 @@ protected:
     // returns its report, one line a message.
     std::vector<std::string> Host(const std::string& messages, bool japanese = false)
     {
-        std::string report = tb::ArtifactDir() + "\\cplhost-report.txt";
-        DeleteFileA(report.c_str());
+        const std::string report = ReportPath();
         tb::StartOptions options;
         options.japanese = japanese;
         int code = tb::Run(tb::SystemPath("cplhost.exe"), "\"" + AppletPath() + "\" \"" + report + "\" " + messages,
                            30000, options);
         EXPECT_EQ(code, 0);
+        return TakeReport(report);
+    }
+
+    static std::string ReportPath()
+    {
+        std::string report = tb::ArtifactDir() + "\\cplhost-report.txt";
+        DeleteFileA(report.c_str());
+        return report;
+    }
+
+    static std::vector<std::string> TakeReport(const std::string& report)
+    {
         std::vector<std::string> lines = Lines(ReadFile(report));
         DeleteFileA(report.c_str());
         return lines;
