@@ -6,6 +6,7 @@
 // microseconds, comparable across processes). A call succeeds only for the id
 // held in the value Succeed; every other call fails with ERROR_NO_SUCH_DEVINST.
 #include <windows.h>
+#include <setupapi.h>
 
 #include <cstdio>
 #include <cstring>
