@@ -5,6 +5,8 @@
 
 #include "harness.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -39,6 +41,93 @@ std::vector<std::string> Lines(const std::string& text)
         start = end + 1;
     }
     return lines;
+}
+
+// A buffer inside another process, for list view messages that carry pointers.
+class RemoteBuffer {
+public:
+    RemoteBuffer(DWORD pid, size_t size)
+        : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)),
+          size_(size)
+    {
+        if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer()
+    {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    bool Valid() const { return address_ != nullptr; }
+    char* At(size_t offset) const { return static_cast<char*>(address_) + offset; }
+    bool Write(size_t offset, const void* data, size_t size) const
+    {
+        return offset + size <= size_ && WriteProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+    bool Read(size_t offset, void* data, size_t size) const
+    {
+        return offset + size <= size_ && ReadProcessMemory(process_, At(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE process_;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+struct ListItem {
+    std::wstring text;
+    RECT icon = {0, 0, 0, 0};  // on the screen
+};
+
+// The items of a list view of another process: texts and icon places.
+std::vector<ListItem> ListItems(HWND list, DWORD pid)
+{
+    std::vector<ListItem> items;
+    RemoteBuffer remote(pid, 4096);
+    if (!remote.Valid()) return items;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LVITEMW item = {};
+        item.iSubItem = 0;
+        item.pszText = reinterpret_cast<LPWSTR>(remote.At(1024));
+        item.cchTextMax = 256;
+        ListItem found;
+        if (remote.Write(0, &item, sizeof(item)) &&
+            SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote.At(0))) > 0) {
+            wchar_t text[256] = {0};
+            remote.Read(1024, text, sizeof(text) - sizeof(wchar_t));
+            found.text = text;
+        }
+        RECT rect = {LVIR_ICON, 0, 0, 0};
+        if (remote.Write(0, &rect, sizeof(rect)) &&
+            SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(remote.At(0))) &&
+            remote.Read(0, &rect, sizeof(rect))) {
+            MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+            found.icon = rect;
+        }
+        items.push_back(found);
+    }
+    return items;
+}
+
+// Pixels of the applet icon's screen blue inside a rectangle of the screen.
+int BluePixels(const RECT& rect)
+{
+    HDC screen = GetDC(nullptr);
+    int blue = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (GetPixel(screen, x, y) == RGB(0, 0, 255)) ++blue;
+    ReleaseDC(nullptr, screen);
+    return blue;
+}
+
+HWND FindListView(DWORD pid)
+{
+    for (HWND top : tb::TopWindows(pid))
+        for (HWND child : tb::Children(top))
+            if (tb::ClassOf(child) == "SysListView32") return child;
+    return nullptr;
 }
 
 std::string AppletPath() { return tb::SystemPath("Pemmick.cpl"); }
@@ -207,4 +296,40 @@ TEST_F(Applet, WineControlPanelOpensTheSettings)
     DWORD flags = 0;
     EXPECT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kPersistedKey, PersistedValueName(), &flags));
     EXPECT_EQ(flags, 16u);
+}
+
+TEST_F(Applet, WineControlPanelListsTheEntryWithItsNameAndIcon)
+{
+    const struct {
+        bool japanese;
+        const wchar_t* name;
+    } cases[] = {
+        {false, L"Touch Panel"},
+        {true, L"\u30BF\u30C3\u30C1\u30D1\u30CD\u30EB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.japanese ? "Japanese" : "English");
+        tb::StartOptions options;
+        options.japanese = c.japanese;
+        tb::Process control = tb::Start("control.exe", "", options);
+        ASSERT_TRUE(control.Valid());
+        HWND list = nullptr;
+        const ListItem* entry = nullptr;
+        std::vector<ListItem> items;
+        ASSERT_TRUE(tb::Poll([&] {
+            list = FindListView(control.Pid());
+            if (!list) return false;
+            items = ListItems(list, control.Pid());
+            entry = nullptr;
+            for (const ListItem& item : items)
+                if (item.text == c.name) entry = &item;
+            return entry != nullptr;
+        }, 15000));
+        // The icon's screen, drawn by the host from the handle the entry gave it.
+        ASSERT_TRUE(tb::Poll([&] { return BluePixels(entry->icon) > 20; }, 5000)) << tb::Screenshot("listing");
+        control.Kill();
+        ASSERT_TRUE(control.WaitExit());
+    }
+    // Listing alone opens nothing.
+    EXPECT_TRUE(Lines(ReadFile(RecorderLog())).empty());
 }
