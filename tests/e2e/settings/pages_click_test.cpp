@@ -63,7 +63,7 @@ TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
         // Stream mode clears the point bit.
         EXPECT_FALSE(shown.ApplyEnabled());
         tb::Click(tb::Control(page, ids.stream));
-        ASSERT_TRUE(tb::Poll([&] { return shown.ApplyEnabled(); }));
+        ASSERT_TRUE(pages::Wait([&] { return shown.ApplyEnabled(); }));
         ASSERT_TRUE(shown.Apply());
         EXPECT_EQ(0u, pages::User("Option") & OPT_POINT_MODE);
         tb::Click(tb::Control(page, ids.point));
@@ -115,11 +115,11 @@ TEST(PagesClick, SlidersSetTheSystemAtOnceAndCancelRestores) {
     EXPECT_EQ(800, SendMessageA(speed, TBM_GETRANGEMAX, 0, 0));
 
     tb::Scroll(height, 50);
-    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickHeight") == "50"; }));
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickHeight") == "50"; }));
     tb::Scroll(width, 10);
-    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickWidth") == "10"; }));
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickWidth") == "10"; }));
     tb::Scroll(speed, 700);
-    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "300"; }));
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "300"; }));
     EXPECT_TRUE(sheet.ApplyEnabled());
 
     ASSERT_TRUE(sheet.Cancel());
@@ -140,13 +140,13 @@ TEST(PagesClick, ApplyCommitsAndLaterCancelReturnsToIt) {
     tb::Scroll(height, 42);
     tb::Scroll(width, 18);
     tb::Scroll(speed, 600);
-    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "400"; }));
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "400"; }));
     ASSERT_TRUE(sheet.Apply());
     EXPECT_EQ(42u, pages::User("DHeight"));
     EXPECT_EQ(18u, pages::User("DWidth"));
     tb::Scroll(height, 58);
     tb::Scroll(speed, 200);
-    ASSERT_TRUE(tb::Poll([] { return Mouse("DoubleClickSpeed") == "800"; }));
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "800"; }));
     ASSERT_TRUE(sheet.Cancel());
     EXPECT_EQ("42", Mouse("DoubleClickHeight"));
     EXPECT_EQ("18", Mouse("DoubleClickWidth"));
@@ -185,7 +185,7 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     // One frame a second, four frames to a cycle, from the first tick on
     // (before it the template's own picture shows).
     HICON first = IconOf(icon);
-    ASSERT_TRUE(tb::Poll([&] { return IconOf(icon) != first; }, 2500));
+    ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
     std::set<HICON> day;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 4600) {
@@ -205,7 +205,7 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     // On the icon: the night animation at once.
     tb::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     PostMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
-    ASSERT_TRUE(tb::Poll([&] { return !day.count(IconOf(icon)); }, 800));
+    ASSERT_TRUE(pages::Wait([&] { return !day.count(IconOf(icon)); }, 3000));
     std::set<HICON> night;
     start = GetTickCount();
     while (GetTickCount() - start < 4600) {

@@ -23,7 +23,7 @@ struct Page {
     // Clicks a button and waits until its check state is what the page makes of it.
     void ClickAndWait(int id, bool checkedAfter) {
         tb::Click((*this)[id]);
-        tb::Poll([&] { return tb::IsChecked((*this)[id]) == checkedAfter; });
+        pages::Wait([&] { return tb::IsChecked((*this)[id]) == checkedAfter; });
         // The handler runs on the same thread right after the check changes.
         SendMessageA(page, WM_NULL, 0, 0);
     }
@@ -34,6 +34,11 @@ Page Open(bool japanese) {
     p.ids = japanese ? &kJa : &kEn;
     p.sheet = pages::StartSheet(japanese);
     if (p.sheet.window) p.page = p.sheet.Show(pages::TAB_CLICKSIM);
+    if (p.page) {
+        // The pictures are painted once the page has answered.
+        SendMessageA(p.page, WM_NULL, 0, 0);
+        Sleep(300);
+    }
     return p;
 }
 

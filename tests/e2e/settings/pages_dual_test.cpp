@@ -31,10 +31,13 @@ struct Page {
         ClientToScreen(page, &p);
         return p;
     }
-    // A picture of that size with its top-left at (x, y) in the given colour:
-    // the frame's corner is grey and the screen starts inside it.
-    bool PictureAt(int x, int y, COLORREF screen) const {
-        return pages::PixelAt(page, x + 6, y + 6) == screen && pages::PixelAt(page, x, y) == RGB(128, 128, 128);
+    // An SVGA picture (55 x 44) with its top-left at (x, y), its screen in the
+    // given colour: the frame's outer edge is grey, to the pixel, at the
+    // bottom-right corner (the top-left one can lie under the frame box's line,
+    // which paints over the page).
+    bool PictureAt(int x, int y, COLORREF screen, int w = 55, int h = 44) const {
+        return pages::PixelAt(page, x + 6, y + 6) == screen && pages::PixelAt(page, x + w - 7, y + h - 7) == screen &&
+               pages::PixelAt(page, x + w - 1, y + h - 1) == RGB(128, 128, 128);
     }
     void Down(int x, int y) { POINT p = Screen(x, y); tb::MouseDown(p.x, p.y); }
     void Move(int x, int y) { POINT p = Screen(x, y); tb::MouseMove(p.x, p.y); }
@@ -174,10 +177,10 @@ TEST(PagesDual, DraggedPicturesStayInThePictureArea) {
         p.Settle();
         EXPECT_TRUE(p.PictureAt(c.right, c.bottom, kDragged));
         tb::Screenshot(std::string("dual-clamp-") + (c.japanese ? "ja" : "en"));
-        for (int i = 1; i <= 8; ++i) p.Move(460 - i * 70, 430 - i * 60);
+        for (int i = 1; i <= 8; ++i) p.Move(460 - i * 56, 430 - i * 53);  // to (12, 6)
         p.Settle();
         EXPECT_TRUE(p.PictureAt(c.left, c.top, kDragged));
-        p.Up(-100, -50);
+        p.Up(12, 6);
         p.Settle();
         p.sheet.Cancel();
     }
@@ -192,7 +195,7 @@ TEST(PagesDual, ResolutionChoiceReDerivesTheType) {
         ASSERT_NE(nullptr, p.page);
         EXPECT_TRUE(tb::IsChecked(p[p.ids->monitor1[0]]));
         tb::Click(p[p.ids->monitor1[2]]);  // monitor 1 XGA
-        ASSERT_TRUE(tb::Poll([&] { return p.sheet.ApplyEnabled(); }));
+        ASSERT_TRUE(pages::Wait([&] { return p.sheet.ApplyEnabled(); }));
         p.Settle();
         ASSERT_TRUE(p.sheet.Apply(true));
         EXPECT_EQ(os ? 0x13u : 0x41u, pages::Second("nComm"));
@@ -200,7 +203,7 @@ TEST(PagesDual, ResolutionChoiceReDerivesTheType) {
         EXPECT_EQ(0x01E00300u, pages::Second("ResolutionY"));
         // The checked radio again: marked changed once more.
         tb::Click(p[p.ids->monitor1[2]]);
-        EXPECT_TRUE(tb::Poll([&] { return p.sheet.ApplyEnabled(); }));
+        EXPECT_TRUE(pages::Wait([&] { return p.sheet.ApplyEnabled(); }));
         tb::Click(p[p.ids->monitor2[3]]);  // monitor 2 XVGA
         p.Settle();
         ASSERT_TRUE(p.sheet.Apply(true));
@@ -224,7 +227,7 @@ TEST(PagesDual, CheckBoxesAndPassThroughBits) {
 
     // Clearing the system's arrangement resets the type to 4.
     tb::Click(p[ids.osArranged]);
-    ASSERT_TRUE(tb::Poll([&] { return !tb::IsChecked(p[ids.osArranged]); }));
+    ASSERT_TRUE(pages::Wait([&] { return !tb::IsChecked(p[ids.osArranged]); }));
     p.Settle();
     EXPECT_TRUE(p.PictureAt(76, 113, kNormal));
     EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
@@ -233,16 +236,17 @@ TEST(PagesDual, CheckBoxesAndPassThroughBits) {
 
     // The dual function off: the other controls off, the pictures stay.
     tb::Click(p[ids.useDual]);
-    ASSERT_TRUE(tb::Poll([&] { return !tb::IsEnabled(p[ids.osArranged]); }));
+    ASSERT_TRUE(pages::Wait([&] { return !tb::IsEnabled(p[ids.osArranged]); }));
+    p.Settle();
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(tb::IsEnabled(p[ids.monitor1[i]]));
     EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
     ASSERT_TRUE(p.sheet.Apply(true));
     EXPECT_EQ(0xABCD0544u, pages::Second("nComm"));
     // On again, and the system's arrangement back on: type 4 still.
     tb::Click(p[ids.useDual]);
-    ASSERT_TRUE(tb::Poll([&] { return tb::IsEnabled(p[ids.osArranged]); }));
+    ASSERT_TRUE(pages::Wait([&] { return tb::IsEnabled(p[ids.osArranged]); }));
     tb::Click(p[ids.osArranged]);
-    ASSERT_TRUE(tb::Poll([&] { return tb::IsChecked(p[ids.osArranged]); }));
+    ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[ids.osArranged]); }));
     ASSERT_TRUE(p.sheet.Apply(true));
     EXPECT_EQ(0xABCD0547u, pages::Second("nComm"));
     tb::Screenshot("dual-en");

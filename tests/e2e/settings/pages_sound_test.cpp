@@ -89,8 +89,8 @@ TEST(PagesSound, EnablingFollowsSoundSwitchAndDisSet) {
 
         // The switch flips the sound and tone groups; the standard display never follows it.
         tb::Click(p[ids.check]);
-        ASSERT_TRUE(tb::Poll([&] { return tb::IsChecked(p[ids.check]) != c.sound; }));
-        tb::Poll([&] { return tb::IsEnabled(p[ids.combo]) != c.sound; });
+        ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[ids.check]) != c.sound; }));
+        pages::Wait([&] { return tb::IsEnabled(p[ids.combo]) != c.sound; });
         ExpectEnabled(p, ids.sound, !c.sound, "sound after switch");
         ExpectEnabled(p, ids.tone, !c.sound && !c.disSet, "tone after switch");
         ExpectEnabled(p, ids.stdTone, !c.disSet, "standard tone after switch");
@@ -151,9 +151,9 @@ TEST(PagesSound, KindListMapsEntriesToKinds) {
         tb::SelectCombo(combo, 1);
         // Sound off and on again keeps kind 2.
         tb::Click(p[p.ids->check]);
-        tb::Poll([&] { return !tb::IsChecked(p[p.ids->check]); });
+        pages::Wait([&] { return !tb::IsChecked(p[p.ids->check]); });
         tb::Click(p[p.ids->check]);
-        tb::Poll([&] { return tb::IsChecked(p[p.ids->check]); });
+        pages::Wait([&] { return tb::IsChecked(p[p.ids->check]); });
         ASSERT_TRUE(p.sheet.Apply());
         EXPECT_EQ(2u, SoundKind(pages::User("Option")));
         EXPECT_TRUE((pages::User("Option") & OPT_SOUND) != 0);
@@ -176,7 +176,7 @@ TEST(PagesSound, StandardCopyRestoreAndReset) {
     EXPECT_EQ("Sounds disabled", Text(p, ids.stdSound));
 
     tb::Click(p[ids.setStd]);
-    ASSERT_TRUE(tb::Poll([&] { return Text(p, ids.stdFreqText) == "1234"; }));
+    ASSERT_TRUE(pages::Wait([&] { return Text(p, ids.stdFreqText) == "1234"; }));
     EXPECT_EQ("77", Text(p, ids.stdDurText));
     EXPECT_EQ("Sounds enabled", Text(p, ids.stdSound));
     EXPECT_EQ("Sound on release", Text(p, ids.stdTouch));
@@ -195,9 +195,9 @@ TEST(PagesSound, StandardCopyRestoreAndReset) {
     tb::SelectCombo(p[ids.combo], 5);
     tb::Click(p[ids.onTouch]);
     tb::Click(p[ids.check]);
-    ASSERT_TRUE(tb::Poll([&] { return !tb::IsChecked(p[ids.check]); }));
+    ASSERT_TRUE(pages::Wait([&] { return !tb::IsChecked(p[ids.check]); }));
     tb::Click(p[ids.restoreStd]);
-    ASSERT_TRUE(tb::Poll([&] { return Text(p, ids.freqText) == "1234"; }));
+    ASSERT_TRUE(pages::Wait([&] { return Text(p, ids.freqText) == "1234"; }));
     EXPECT_EQ("77", Text(p, ids.durText));
     EXPECT_TRUE(tb::IsChecked(p[ids.check]));
     EXPECT_TRUE(tb::IsChecked(p[ids.onRelease]));
@@ -212,7 +212,7 @@ TEST(PagesSound, StandardCopyRestoreAndReset) {
 
     // Back to the built-in values: the standard copy stays.
     tb::Click(p[ids.reset]);
-    ASSERT_TRUE(tb::Poll([&] { return Text(p, ids.freqText) == "1000"; }));
+    ASSERT_TRUE(pages::Wait([&] { return Text(p, ids.freqText) == "1000"; }));
     EXPECT_EQ("50", Text(p, ids.durText));
     EXPECT_FALSE(tb::IsChecked(p[ids.check]));
     EXPECT_TRUE(tb::IsChecked(p[ids.onTouch]));
@@ -244,7 +244,7 @@ TEST(PagesSound, ScrollBarsStepAndStopAtTheirEnds) {
     EXPECT_FALSE(p.sheet.ApplyEnabled());
     ScrollBy(p, ids.freqBar, SB_ENDSCROLL);
     EXPECT_EQ("1000", Text(p, ids.freqText));
-    EXPECT_TRUE(tb::Poll([&] { return p.sheet.ApplyEnabled(); }));
+    EXPECT_TRUE(pages::Wait([&] { return p.sheet.ApplyEnabled(); }));
 
     struct Case { bool freq; int start, code; const char* expect; } cases[] = {
         {true, 37, SB_LINELEFT, "37"},     {true, 136, SB_PAGELEFT, "37"},    {true, 150, SB_PAGELEFT, "50"},

@@ -8,13 +8,21 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness.h"
 #include "wexant.h"
 
 namespace pages {
+
+// Waits for a change the settings program makes in answer to posted input;
+// generous, since a loaded machine slows every Wine process down.
+inline bool Wait(const std::function<bool()>& cond, DWORD timeoutMs = 15000) {
+    return tb::Poll(cond, timeoutMs);
+}
 
 // Tabs of the sheet with the second panel driver present; without it the
 // dual-monitor tab is missing and the driver page moves up.
@@ -71,6 +79,25 @@ struct Sheet {
     HWND window = nullptr;
     bool japanese = false;
 
+    Sheet() = default;
+    Sheet(Sheet&&) = default;
+    Sheet& operator=(Sheet&& other) {
+        End();
+        process = std::move(other.process);
+        window = other.window;
+        japanese = other.japanese;
+        return *this;
+    }
+    // A sheet left open by a failed step must not hold the program's
+    // single-instance lock for the next start.
+    ~Sheet() { End(); }
+    void End() {
+        if (process.Valid() && process.Running()) {
+            process.Kill();
+            process.WaitExit(5000);
+        }
+    }
+
     // The page window of a tab, after the tab has been brought up (which
     // creates the page the first time).
     HWND Show(int tab) {
@@ -79,7 +106,7 @@ struct Sheet {
         tb::Poll([&] {
             page = reinterpret_cast<HWND>(SendMessageA(window, PSM_GETCURRENTPAGEHWND, 0, 0));
             return page != nullptr && IsWindowVisible(page);
-        });
+        }, 20000);
         return page;
     }
     // Presses Apply and waits until the sheet has handled it (it disables
@@ -87,21 +114,23 @@ struct Sheet {
     bool Apply(bool expectRestartNotice = false) {
         HWND button = tb::Control(window, kApplyButton);
         // A change that was posted to the page may still be on its way.
-        if (!button || !tb::Poll([&] { return tb::IsEnabled(button); }, 2000)) {
+        if (!button || !tb::Poll([&] { return tb::IsEnabled(button); }, 5000)) {
             ADD_FAILURE() << "Apply is not enabled";
             return false;
         }
         tb::Click(button);
         if (expectRestartNotice) {
-            tb::MessageBoxInfo box = tb::WaitMessageBox(5000, process.Pid());
+            tb::MessageBoxInfo box = tb::WaitMessageBox(20000, process.Pid());
             if (!box) {
                 ADD_FAILURE() << "no restart notice";
                 return false;
             }
-            EXPECT_NE(std::string::npos, box.text.find("Dual monitor Setting was changed")) << box.text;
+            std::string text = Utf8(GetDlgItem(box.window, 0xFFFF));
+            const char* notice = japanese ? u8"マルチモニタの設定が変更されました。" : "Dual monitor Setting was changed.";
+            EXPECT_NE(std::string::npos, text.find(notice)) << text;
             tb::PressButton(box.window, IDOK);
         }
-        if (!tb::Poll([&] { return !tb::IsEnabled(button); }, 8000)) {
+        if (!tb::Poll([&] { return !tb::IsEnabled(button); }, 20000)) {
             ADD_FAILURE() << "Apply did not finish";
             return false;
         }
@@ -113,19 +142,47 @@ struct Sheet {
     }
     bool Cancel() {
         tb::PressButton(window, IDCANCEL);
-        return process.WaitExit(8000);
+        return process.WaitExit(20000);
     }
 };
+
+// Wine takes a program's code page from the Unix locale its process starts
+// with, and a Windows program's child inherits the parent's; so the Japanese
+// sheet is started through a Unix launcher that sets the Japanese locale.
+// That start gives no process handle: the sheet's window leads to its process.
+inline tb::Process StartJapanese(const std::string& exe, HWND* window) {
+    std::string line = "/usr/bin/env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 LANGUAGE=ja /usr/bin/wine " +
+                       tb::SystemPath(exe);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA("Z:\\usr\\bin\\env", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        ADD_FAILURE() << "cannot start " << line << " (error " << GetLastError() << ")";
+        return tb::Process();
+    }
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    *window = tb::WaitWindow("#32770", nullptr, 30000);
+    if (!*window) return tb::Process();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(*window, &pid);
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    return process ? tb::Process(process, pid) : tb::Process();
+}
 
 inline Sheet StartSheet(bool japanese) {
     Sheet s;
     s.japanese = japanese;
-    tb::StartOptions options;
-    options.japanese = japanese;
-    s.process = tb::Start("Quintrel.exe", "", options);
-    if (!s.process.Valid()) return s;
-    s.window = tb::WaitWindow("#32770", nullptr, 10000, s.process.Pid());
-    if (s.window) tb::Poll([&] { return IsWindowVisible(s.window) != FALSE; });
+    if (japanese) {
+        s.process = StartJapanese("Quintrel.exe", &s.window);
+        if (!s.process.Valid()) s.window = nullptr;
+    } else {
+        s.process = tb::Start("Quintrel.exe");
+        if (!s.process.Valid()) return s;
+        s.window = tb::WaitWindow("#32770", nullptr, 30000, s.process.Pid());
+    }
+    if (s.window) tb::Poll([&] { return IsWindowVisible(s.window) != FALSE; }, 20000);
     return s;
 }
 
