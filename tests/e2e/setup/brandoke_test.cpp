@@ -241,6 +241,13 @@ TEST_F(Uninstaller, SilentRemovalTakesExactlyWhatBelongsToThePanel)
     EXPECT_NE(calls.find(std::string("LpReDeKe(HKU,other\\") + kPersistedKey + ")=removed;"), std::string::npos)
         << calls;
     EXPECT_EQ(calls.find("HKU,root\\"), std::string::npos) << calls;
+    // Nothing else of the other user's hive is touched (its foreign key stays).
+    for (size_t at = calls.find("(HKU,"); at != std::string::npos; at = calls.find("(HKU,", at + 1)) {
+        std::string path = calls.substr(at + 5, calls.find(')', at) - at - 5);
+        EXPECT_TRUE(path == "other\\Software\\Tarsido\\USB" || path == "other\\Software\\Tarsido" ||
+                    path == std::string("other\\") + kPersistedKey)
+            << path;
+    }
     EXPECT_NE(calls.find("LpReDeKe(HKCU,Software\\Tarsido\\USB)=removed;"), std::string::npos) << calls;
     EXPECT_NE(calls.find("LpSeAcTo(SeRestorePrivilege)=1;"), std::string::npos) << calls;
     HKEY loaded;

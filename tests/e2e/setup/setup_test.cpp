@@ -358,3 +358,31 @@ TEST(Manifests, RequireAdministrator)
 }
 
 }  // namespace
+
+namespace {
+
+// The real resident program ends on the installer's WM_DESTROY, with its
+// teardown (the driver back to normal buttons), before the device installer runs.
+TEST_F(Installer, RealResidentProgramEndsBeforeTheDeviceInstaller)
+{
+    ASSERT_TRUE(tb::InstallStandin("gralen.dll"));
+    ASSERT_TRUE(tb::sim::StartDriver());
+    ASSERT_TRUE(tb::sim::Reset());
+    tb::Process resident = tb::Start("Tavrick.exe");
+    ASSERT_NE(tb::WaitWindow("TAVRICK:MAIN", "TAVRICK", 30000, resident.Pid()), nullptr);
+    ASSERT_TRUE(st::UseNewdevStandin(kId0509));
+
+    tb::Process setup = tb::Start("Setup.exe", "/S");
+    DWORD code = 99;
+    ASSERT_TRUE(resident.WaitExit(30000));
+    uint64_t residentGone = st::NowUs();
+    ASSERT_TRUE(setup.WaitExit(30000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<st::NewdevCall> calls = st::NewdevCalls();
+    ASSERT_EQ(calls.size(), 19u);
+    // Seen gone by this test within a 10 ms poll; the installer looks every 100 ms.
+    EXPECT_GE(calls[0].timeUs + 20000, residentGone);
+    EXPECT_TRUE(tb::sim::WaitRequest(0x222028, 1, 5000));  // BUTTONS_NORMAL from the teardown
+}
+
+}  // namespace
