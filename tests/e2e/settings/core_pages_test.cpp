@@ -1,0 +1,281 @@
+// The picture, calibration and driver information pages in the running
+// settings program, and a screenshot of every page in both languages.
+#include "core_support.h"
+
+using namespace wexant;
+
+namespace {
+
+const std::string kPanelBmp = tb::SystemPath("panel.bmp");
+
+const COLORREF kQuadrants8[4] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+const COLORREF kQuadrants24[4] = {RGB(0, 255, 255), RGB(255, 0, 255), RGB(128, 64, 0), RGB(0, 0, 0)};
+
+// Points inside each quadrant of a 64 x 48 picture drawn at (5, 5) of the page.
+const POINT kSamples[4] = {{5 + 10, 5 + 10}, {5 + 54, 5 + 10}, {5 + 10, 5 + 38}, {5 + 54, 5 + 38}};
+
+bool Shows(HWND page, const COLORREF colours[4]) {
+    for (int i = 0; i < 4; ++i)
+        if (pages::PixelAt(page, kSamples[i].x, kSamples[i].y) != colours[i]) return false;
+    return true;
+}
+
+// Nothing drawn: the picture's corner has the colour of the page far from any picture.
+bool Blank(HWND page) {
+    COLORREF background = pages::PixelAt(page, 300, 250);
+    for (const POINT& p : kSamples)
+        if (pages::PixelAt(page, p.x, p.y) != background) return false;
+    return true;
+}
+
+std::string JostelLog() { return core::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
+
+}  // namespace
+
+TEST(PicturePage, DrawsEightAndTwentyFourBitPicturesAndFollowsTheFile) {
+    // An 8-bit picture whose biClrUsed claims fewer entries than the 256 in the table.
+    ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(8, 64, 48, kQuadrants8, 2)));
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = sheet.Show(0);
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(tb::Poll([&] { return Shows(page, kQuadrants8); }, 3000));
+    // Drawn at (5, 5): the pixel before the corner is the page's, the corner the picture's.
+    EXPECT_NE(pages::PixelAt(page, 4, 4), kQuadrants8[0]);
+    EXPECT_EQ(pages::PixelAt(page, 5, 5), kQuadrants8[0]);
+    EXPECT_EQ(pages::PixelAt(page, 5 + 63, 5 + 47), kQuadrants8[3]);
+    EXPECT_NE(pages::PixelAt(page, 5 + 64, 5 + 48), kQuadrants8[3]);
+    tb::Screenshot("picture-8bit");
+
+    // The file is read at every paint: a 24-bit picture put in its place shows at the next one.
+    ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(24, 64, 48, kQuadrants24)));
+    InvalidateRect(page, nullptr, TRUE);
+    EXPECT_TRUE(tb::Poll([&] { return Shows(page, kQuadrants24); }, 3000));
+    tb::Screenshot("picture-24bit");
+}
+
+TEST(PicturePage, MissingAndMalformedFilesDrawNothing) {
+    std::vector<uint8_t> good = core::QuadrantBitmap(24, 64, 48, kQuadrants24);
+    auto with = [&](size_t at, uint32_t value) {
+        std::vector<uint8_t> b = good;
+        const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        if (at + 4 <= b.size()) std::copy(bytes, bytes + 4, b.begin() + at);
+        return b;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;  // empty: no file
+    };
+    const Case cases[] = {
+        {"missing", {}},
+        {"cut short", std::vector<uint8_t>(good.begin(), good.begin() + 54 + 100)},
+        {"bits offset past the end", with(10, 0x7FFFFFF0)},
+        {"bfSize beyond the file", with(2, 0x40000000)},
+        {"bfSize below bfOffBits", with(2, 20)},
+        {"bit count 7", with(28, 7)},
+        {"height larger than the bits", with(22, 4000)},
+        {"headers only", std::vector<uint8_t>(good.begin(), good.begin() + 30)},
+    };
+    DeleteFileA(kPanelBmp.c_str());
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = sheet.Show(0);
+    ASSERT_TRUE(page);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A good picture first, so a refused file must not leave the last one on the page.
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, good));
+        InvalidateRect(page, nullptr, TRUE);
+        ASSERT_TRUE(tb::Poll([&] { return Shows(page, kQuadrants24); }, 3000));
+        if (c.bytes.empty()) {
+            ASSERT_TRUE(DeleteFileA(kPanelBmp.c_str()));
+        } else {
+            ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, c.bytes));
+        }
+        InvalidateRect(page, nullptr, TRUE);
+        EXPECT_TRUE(tb::Poll([&] { return Blank(page); }, 3000));
+        EXPECT_TRUE(sheet.process.Running());
+        EXPECT_FALSE(core::WaitBox(sheet, 100).window);
+    }
+}
+
+TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
+    struct Case {
+        DWORD option;
+        int checked;  // radio id on the English page
+        int click;    // 0: no click
+        DWORD stored; // Option after Apply; 0: nothing applied
+    };
+    const Case cases[] = {
+        {0x00000018, 1003, 1002, 0x00000008},  // 12 and 20 set shows 20; 12 leaves only 12
+        {0x00000000, 1001, 0, 0},              // none shows 9 and changes nothing
+        {0x00400008, 1002, 1001, 0x00400004},  // other bits pass through
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option);
+        ASSERT_TRUE(pages::SetUser(kValOption, c.option));
+        pages::Sheet sheet = pages::StartSheet(false);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, "Calibration");
+        ASSERT_TRUE(page);
+        for (int id : {1001, 1002, 1003}) EXPECT_EQ(tb::IsChecked(tb::Control(page, id)), id == c.checked) << id;
+        if (c.click) {
+            tb::Click(tb::Control(page, c.click));
+            ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+            ASSERT_TRUE(sheet.Apply());
+            EXPECT_EQ(pages::User(kValOption), c.stored);
+        } else {
+            EXPECT_FALSE(sheet.ApplyEnabled());
+        }
+        tb::PressButton(sheet.window, IDOK);
+        EXPECT_TRUE(sheet.process.WaitExit(8000));
+        EXPECT_EQ(pages::User(kValOption), c.click ? c.stored : c.option);
+    }
+}
+
+TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
+    ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "Jostel.exe"));
+    const std::string jostel = tb::SystemPath("Jostel.exe");
+    struct Case {
+        bool japanese, twoMonitors;
+        const char* tab;
+        int radio, calibrate, calibrate2;
+        const char* text;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {false, false, "Calibration", 1001, 1000, 0,
+         "The setup of calibration is changed. Please calibrate after apply of the setup.", "Calibration"},
+        {false, true, "Calibration", 1002, 1000, 1004,
+         "The setup of calibration is changed. Please calibrate after apply of the setup.", "Calibration"},
+        {true, true, u8"位置補正", 1055, 1050, 1002,
+         u8"補正の設定が変更されています。設定の更新を行ってから実行してください。", u8"補正"},
+        {true, false, u8"位置補正", 1057, 1050, 0,
+         u8"補正の設定が変更されています。設定の更新を行ってから実行してください。", u8"補正"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.japanese ? "Japanese" : "English") + (c.twoMonitors ? " two" : " one"));
+        if (c.twoMonitors) ASSERT_TRUE(pages::MakeSecondDriver());
+        else tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, SecondDriverParametersKey);
+        DeleteFileA(tb::SystemPath("Jostel.exe.log").c_str());
+        pages::Sheet sheet = pages::StartSheet(c.japanese);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, c.tab);
+        ASSERT_TRUE(page);
+        // Before any choice: Calibrate starts Jostel without an argument.
+        tb::Click(tb::Control(page, c.calibrate));
+        ASSERT_TRUE(tb::Poll([&] { return !JostelLog().empty(); }));
+        // The checked radio clicked again counts as a change: Calibrate refuses, on every button.
+        tb::Click(tb::Control(page, c.radio));
+        ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+        for (int button : {c.calibrate, c.calibrate2}) {
+            if (!button) continue;
+            tb::Click(tb::Control(page, button));
+            core::Box box = core::WaitBox(sheet);
+            ASSERT_TRUE(box.window) << button;
+            EXPECT_EQ(box.caption, c.caption);
+            EXPECT_EQ(box.text, c.text);
+            EXPECT_EQ(GetWindow(box.window, GW_OWNER), GetAncestor(page, GA_ROOT));
+            tb::PressButton(box.window, IDOK);
+            ASSERT_TRUE(tb::WaitGone(box.window));
+        }
+        // After Apply the buttons start Jostel again: monitor 2 with "S".
+        ASSERT_TRUE(sheet.Apply());
+        if (c.calibrate2) {
+            tb::Click(tb::Control(page, c.calibrate2));
+            ASSERT_TRUE(tb::Poll([&] { return JostelLog().find(" S") != std::string::npos; }));
+        }
+        std::string expected = jostel + "\r\n";
+        if (c.calibrate2) expected += jostel + " S\r\n";
+        EXPECT_EQ(JostelLog(), expected);
+        EXPECT_TRUE(sheet.Cancel());
+    }
+}
+
+TEST(DriverPage, VersionLineAndWindowsName) {
+    const std::string fits(49, '7');
+    struct Case {
+        const char* windows;  // Wine's version for the run
+        bool japanese;
+        const char* version;  // nullptr: no Version value
+        const char* shown;
+        const char* windowsName;
+    };
+    const std::string tooLong(60, '8');
+    const Case cases[] = {
+        {"win7", false, "V1.2.3 2026", "V1.2.3 2026", "Windows Vista"},
+        {"win7", true, nullptr, "", "Windows Vista"},
+        {"winxp64", true, fits.c_str(), fits.c_str(), "Windows XP"},
+        {"vista", false, tooLong.c_str(), "", "Windows Vista"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.windows) + (c.version ? std::string(" ") + c.version : " none"));
+        ASSERT_TRUE(tb::SetWindowsVersion(c.windows));
+        if (c.version) {
+            ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion, c.version));
+        } else {
+            tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion);
+        }
+        pages::Sheet sheet = pages::StartSheet(c.japanese);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, c.japanese ? u8"デバイス" : "Driver Information");
+        ASSERT_TRUE(page);
+        // The two languages place the lines the other way round.
+        int versionLine = c.japanese ? 1164 : 1165;
+        int windowsLine = c.japanese ? 1163 : 1166;
+        EXPECT_EQ(pages::Utf8(tb::Control(page, versionLine)), c.shown);
+        EXPECT_EQ(pages::Utf8(tb::Control(page, windowsLine)), c.windowsName);
+        EXPECT_EQ(pages::Utf8(tb::Control(page, c.japanese ? 1230 : 1231)),
+                  c.japanese ? u8"ファイルバージョン" : "File version");
+        EXPECT_TRUE(sheet.Cancel());
+    }
+}
+
+TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
+    const std::string list = tb::SystemPath("Dvrlist.txt");
+    ASSERT_TRUE(core::WriteFileBytes(list, std::vector<uint8_t>{'w', 'e', 'x', 'a', 'n', 't', '\r', '\n'}));
+    ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, "Driver Information");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1231));
+    HWND notepad = tb::WaitWindow("Notepad", nullptr, 10000);
+    ASSERT_TRUE(notepad);
+    EXPECT_NE(tb::Text(notepad).find("Dvrlist"), std::string::npos) << tb::Text(notepad);
+    DWORD attributes = GetFileAttributesA(list.c_str());
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Screenshots of every page in both languages, with and without the second
+// panel driver (which brings the two-monitor calibration and the dual-monitor page).
+TEST(SettingsScreens, EveryPageInBothLanguages) {
+    ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(24, 64, 48, kQuadrants24)));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion, "1.00.0001"));
+    for (bool secondDriver : {true, false}) {
+        if (secondDriver) {
+            ASSERT_TRUE(pages::MakeSecondDriver());
+        } else {
+            tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, SecondDriverParametersKey);
+        }
+        for (bool japanese : {false, true}) {
+            pages::Sheet sheet = pages::StartSheet(japanese);
+            ASSERT_TRUE(sheet.window);
+            std::vector<std::string> tabs = core::TabTexts(sheet);
+            ASSERT_GE(tabs.size(), 3u);
+            for (size_t i = 0; i < tabs.size(); ++i) {
+                // Without the second driver only the one-monitor calibration page is new.
+                if (!secondDriver && tabs[i] != (japanese ? u8"位置補正" : "Calibration")) continue;
+                ASSERT_TRUE(sheet.Show(static_cast<int>(i)));
+                Sleep(400);
+                char name[64];
+                snprintf(name, sizeof name, "%s-%s-tab%zu", japanese ? "ja" : "en", secondDriver ? "two" : "one", i);
+                EXPECT_FALSE(tb::Screenshot(name).empty());
+            }
+            EXPECT_TRUE(sheet.Cancel());
+        }
+    }
+}
