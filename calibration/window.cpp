@@ -106,7 +106,7 @@ static void InsertKey(HWND window)
     PostMessageA(window, WM_KEYDOWN, VK_HOME, kHomeFromInsert);
 }
 
-static void CalibrationKey(HWND window, WPARAM vk)
+static void CalibrationKey(HWND window, WPARAM vk, LPARAM lParam)
 {
     switch (vk) {
     case VK_RETURN: SolveAndTest(window); break;
@@ -114,7 +114,7 @@ static void CalibrationKey(HWND window, WPARAM vk)
         DiscardCalibration();
         EndProgram(window);
         break;
-    case VK_HOME: HomeKey(window, 0); break;
+    case VK_HOME: HomeKey(window, lParam); break;
     case VK_LEFT: ArrowKey(window, calib::ARROW_LEFT); break;
     case VK_UP: ArrowKey(window, calib::ARROW_UP); break;
     case VK_RIGHT: ArrowKey(window, calib::ARROW_RIGHT); break;
@@ -239,7 +239,7 @@ LRESULT CALLBACK CalibWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         if (g_bTestMode)
             TestScreenKey(hwnd, wParam, lParam);
         else
-            CalibrationKey(hwnd, wParam);
+            CalibrationKey(hwnd, wParam, lParam);
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);

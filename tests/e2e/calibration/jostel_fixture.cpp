@@ -77,14 +77,14 @@ bool Start(Jostel* j, int points, int rotation, const std::string& tail, bool ja
     options.japanese = japanese;
     j->process = tb::Start("Jostel.exe", tail, options);
     if (!j->process.Valid()) return false;
-    j->window = tb::WaitWindow(wexant::kCalibWindowClass, nullptr, 10000, j->process.Pid());
+    j->window = tb::WaitWindow(wexant::kCalibWindowClass, nullptr, 30000, j->process.Pid());
     if (!j->window) return false;
     RECT want = expected ? *expected : RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     // The prompt's drawing puts the window at its rectangle on every paint.
     if (!tb::Poll([&] {
             RECT r = tb::ScreenRect(j->window);
             return tb::IsVisible(j->window) && EqualRect(&r, &want);
-        }, 10000)) {
+        }, 30000)) {
         j->rect = tb::ScreenRect(j->window);
         return false;
     }
@@ -94,7 +94,7 @@ bool Start(Jostel* j, int points, int rotation, const std::string& tail, bool ja
     if (first.x < 0 || first.y < 0 || first.x >= GetSystemMetrics(SM_CXSCREEN) ||
         first.y >= GetSystemMetrics(SM_CYSCREEN))
         return true;
-    return WaitCrossAt(first, true, 10000);
+    return WaitCrossAt(first, true, 30000);
 }
 
 bool TouchTarget(Jostel* j, int s, const PanelModel& model, uint16_t device, uint16_t productId)
@@ -106,7 +106,7 @@ bool TouchTarget(Jostel* j, int s, const PanelModel& model, uint16_t device, uin
     const size_t before = Count(wexant::IOCTL_WEXANT_READ_TOUCH);
     POINT p = j->Target(s);
     tb::MouseClick(p.x, p.y);
-    return tb::sim::WaitRequest(wexant::IOCTL_WEXANT_READ_TOUCH, before + 1, 5000);
+    return tb::sim::WaitRequest(wexant::IOCTL_WEXANT_READ_TOUCH, before + 1, 15000);
 }
 
 bool TouchAll(Jostel* j, const PanelModel& model, uint16_t device, uint16_t productId)
@@ -119,12 +119,44 @@ bool TouchAll(Jostel* j, const PanelModel& model, uint16_t device, uint16_t prod
         }
         // The cross has moved on (after the last point the calibration ends
         // and the test screen follows).
-        if (s + 1 < n && !WaitCrossAt(j->Target(s + 1), true, 5000)) {
+        if (s + 1 < n && !WaitCrossAt(j->Target(s + 1), true, 15000)) {
             ADD_FAILURE() << "the cross did not move to target " << s + 1;
             return false;
         }
     }
     return true;
+}
+
+HWND KeyBox(DWORD pid, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    tb::Poll([&] {
+        for (HWND w : tb::TopWindows(pid))
+            if (tb::ClassOf(w) == "#32770" && !GetDlgItem(w, 0xFFFF) && GetDlgItem(w, 1004) && tb::IsVisible(w)) {
+                found = w;
+                return true;
+            }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+static bool DarkAt(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+bool WaitTestScreen(Jostel* j)
+{
+    HWND box = KeyBox(j->process.Pid());
+    if (!box) return false;
+    RECT r = tb::ScreenRect(box);
+    // The click leaves a dot just beyond the box's corner until the repaint.
+    tb::Poll([&] { return DarkAt(r.right + 1, r.bottom + 1); }, 1000, 2);
+    return tb::Poll([&] { return !DarkAt(r.right + 1, r.bottom + 1); }, 3000);
 }
 
 std::string Text932(HWND window)

@@ -51,13 +51,20 @@ bool Start(Jostel* j, int points, int rotation, const std::string& tail = "", bo
            const RECT* expected = nullptr);
 // The red of the target cross at a screen pixel (the horizontal arm beside the centre).
 bool RedCrossAt(POINT p);
-bool WaitCrossAt(POINT p, bool present = true, DWORD timeoutMs = 5000);
+bool WaitCrossAt(POINT p, bool present = true, DWORD timeoutMs = 15000);
 // Queues the raw point of the panel point under screen target s, clicks the
 // target with real mouse input and waits until the driver was asked for it.
 bool TouchTarget(Jostel* j, int screenIndex, const PanelModel& model = {}, uint16_t device = 0,
                  uint16_t productId = 0x0500);
 // Touches every target in order; after the last the record is sent.
 bool TouchAll(Jostel* j, const PanelModel& model = {}, uint16_t device = 0, uint16_t productId = 0x0500);
+
+// The key box: the process's visible dialog with the key buttons.
+HWND KeyBox(DWORD pid, DWORD timeoutMs = 5000);
+// The test screen has settled: the key box is shown and the click the program
+// makes beside it has arrived and been wiped by the repaint, so that it can no
+// longer land on a calibration screen that a later key brings back.
+bool WaitTestScreen(Jostel* j);
 
 // A window's text in code page 932 bytes (the Japanese texts as the sources spell them).
 std::string Text932(HWND window);

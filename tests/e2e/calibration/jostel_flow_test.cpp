@@ -26,9 +26,12 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
     SetPointCount(points);
     Jostel j;
     ASSERT_TRUE(Start(&j, points, rotation));
+    const char* name = calib::RecordValueName(points, 0);
+    tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, name);
+    tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, name);
     ASSERT_TRUE(TouchAll(&j));
 
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 5000));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
     const std::vector<uint8_t> expected = ExpectedRecord(points);
     ASSERT_EQ(expected.size(), calib::RecordBytes(points));
     std::vector<uint8_t> sent = LastInput(IOCTL_WEXANT_SET_CALIB);
@@ -42,11 +45,10 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
     EXPECT_EQ(st.calib, tb::sim::CalibHeld::Sent);
 
     // Nothing is saved before Enter on the test screen.
-    const char* name = calib::RecordValueName(points, 0);
     EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, name));
     tb::PostKey(j.window, VK_RETURN);
     DWORD code = 1;
-    ASSERT_TRUE(j.process.WaitExit(10000, &code));
+    ASSERT_TRUE(j.process.WaitExit(15000, &code));
     EXPECT_EQ(code, 0u);
     ASSERT_TRUE(tb::sim::GetState(&st));
     EXPECT_EQ(st.calib, tb::sim::CalibHeld::Committed);
@@ -97,10 +99,10 @@ TEST(JostelCalibration, ProductId0512UsesTheSecondFormsAndNames)
     Jostel j;
     ASSERT_TRUE(Start(&j, 12, 0));
     ASSERT_TRUE(TouchAll(&j, {}, 0, 0x0512));
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 5000));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 15000));
     EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), ExpectedRecord(12));
     tb::PostKey(j.window, VK_RETURN);
-    ASSERT_TRUE(j.process.WaitExit(10000));
+    ASSERT_TRUE(j.process.WaitExit(15000));
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT_S), 1u);
     EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
     tb::sim::State st;
@@ -124,7 +126,7 @@ TEST(JostelCalibration, EscOnTheCalibrationScreenDiscardsAndEnds)
     ASSERT_TRUE(WaitCrossAt(j.Target(1)));
     tb::PostKey(j.window, VK_ESCAPE);
     DWORD code = 1;
-    ASSERT_TRUE(j.process.WaitExit(5000, &code));
+    ASSERT_TRUE(j.process.WaitExit(15000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 1u);
     EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
@@ -140,14 +142,14 @@ TEST(JostelCalibration, EscAfterTheTestScreenAndBackUsesTheSecondDiscard)
     ASSERT_TRUE(TouchTarget(&j, 0, {}, 0, 0x0512));
     ASSERT_TRUE(WaitCrossAt(j.Target(1)));
     tb::PostKey(j.window, VK_HOME);  // into the test screen: discards
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD_S, 1, 5000));
-    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD_S, 1, 15000));
+    ASSERT_TRUE(WaitTestScreen(&j));
     tb::PostKey(j.window, VK_ESCAPE);
     tb::PostKey(j.window, VK_HOME);  // back: target 0 again
     ASSERT_TRUE(WaitCrossAt(j.Target(0)));
     EXPECT_TRUE(j.process.Running());
     tb::PostKey(j.window, VK_ESCAPE);
-    ASSERT_TRUE(j.process.WaitExit(5000));
+    ASSERT_TRUE(j.process.WaitExit(15000));
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD_S), 2u);
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
 }
@@ -157,9 +159,9 @@ TEST(JostelCalibration, HomeThenEnterCommitsAndSavesNothing)
     Jostel j;
     ASSERT_TRUE(Start(&j, 9, 0));
     tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 1, 5000));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 1, 15000));
     tb::PostKey(j.window, VK_RETURN);
-    ASSERT_TRUE(j.process.WaitExit(5000));
+    ASSERT_TRUE(j.process.WaitExit(15000));
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
     EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB), 0u);
     for (const char* name : {"Caldata9", "Caldata12", "Caldata20", "Caldata9S"}) {
@@ -200,7 +202,7 @@ TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
         // The calibration window hides behind the box.
         EXPECT_FALSE(tb::IsVisible(j.window));
         tb::PressButton(box.window, IDOK);
-        ASSERT_TRUE(j.process.WaitExit(5000));
+        ASSERT_TRUE(j.process.WaitExit(15000));
         EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT) +
                       Count(IOCTL_WEXANT_CALIB_DISCARD),
                   0u);
@@ -239,7 +241,7 @@ TEST(JostelStart, SecondInstanceEndsSilently)
     tb::Process second = tb::Start("Jostel.exe");
     ASSERT_TRUE(second.Valid());
     DWORD code = 1;
-    ASSERT_TRUE(second.WaitExit(5000, &code));
+    ASSERT_TRUE(second.WaitExit(15000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(tb::TopWindows(second.Pid()).empty());
     EXPECT_TRUE(j.process.Running());

@@ -12,21 +12,6 @@ namespace {
 const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Services\\WEXANT\\Enum";
 const char kInstancePath[] = "USB\\VID_0EEF&PID_0500\\7&2A1B&0&3";
 
-// The key box: the process's dialog without a message box text.
-HWND KeyBox(DWORD pid, DWORD timeoutMs = 5000)
-{
-    HWND found = nullptr;
-    tb::Poll([&] {
-        for (HWND w : tb::TopWindows(pid))
-            if (tb::ClassOf(w) == "#32770" && !GetDlgItem(w, 0xFFFF) && GetDlgItem(w, 1004) && tb::IsVisible(w)) {
-                found = w;
-                return true;
-            }
-        return false;
-    }, timeoutMs);
-    return found;
-}
-
 bool BlackAt(int x, int y)
 {
     HDC screen = GetDC(nullptr);
@@ -62,6 +47,7 @@ void KeyBoxTour(bool japanese)
     tb::Screenshot("calibration-screen-" + lang);
 
     tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
     HWND box = KeyBox(j.process.Pid());
     ASSERT_TRUE(box);
     RECT r = tb::ScreenRect(box);
@@ -75,8 +61,9 @@ void KeyBoxTour(bool japanese)
     tb::PressButton(box, 1004);
     ASSERT_TRUE(WaitCrossAt(j.Target(0)));
     tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_CALIB_DISCARD, 2, 5000));
-    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_CALIB_DISCARD, 2, 15000));
+    ASSERT_TRUE(WaitTestScreen(&j));
+    ASSERT_FALSE(RedCrossAt(j.Target(0)));
     box = KeyBox(j.process.Pid());
     ASSERT_TRUE(box);
 
@@ -90,7 +77,7 @@ void KeyBoxTour(bool japanese)
     EXPECT_EQ(Text932(GetDlgItem(ask.window, 0xFFFF)), question);
     tb::PressButton(ask.window, IDNO);
     ASSERT_TRUE(tb::WaitGone(ask.window));
-    ASSERT_TRUE(KeyBox(j.process.Pid()));
+    ASSERT_TRUE(WaitTestScreen(&j));
     r = tb::ScreenRect(box);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
@@ -118,6 +105,7 @@ void KeyBoxTour(bool japanese)
     // Insert brings a new key box and keeps the test screen; nothing is discarded.
     const size_t discards = Count(wexant::IOCTL_WEXANT_CALIB_DISCARD);
     tb::PostKey(j.window, VK_INSERT);
+    ASSERT_TRUE(WaitTestScreen(&j));
     box = KeyBox(j.process.Pid());
     ASSERT_TRUE(box);
     EXPECT_FALSE(RedCrossAt(j.Target(0)));
@@ -125,7 +113,7 @@ void KeyBoxTour(bool japanese)
 
     // "Update" is Enter on the test screen: commit and end (nothing was sent, nothing saved).
     tb::PressButton(box, 1);
-    ASSERT_TRUE(j.process.WaitExit(5000));
+    ASSERT_TRUE(j.process.WaitExit(15000));
     EXPECT_EQ(Count(wexant::IOCTL_WEXANT_CALIB_COMMIT), 1u);
     EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
 }
@@ -228,7 +216,7 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         EXPECT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath, &monitor); }));
         EXPECT_EQ(monitor, k.monitor);
         tb::PostKey(j.window, VK_ESCAPE);
-        ASSERT_TRUE(j.process.WaitExit(5000));
+        ASSERT_TRUE(j.process.WaitExit(15000));
         if (k.mode2) tb::Screenshot(std::string("monitor2-") + (k.rotation ? "rotated" : "plain"));
     }
 }
