@@ -88,10 +88,7 @@ tb::sim::State StateNow()
 
 std::string HelperPath()
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string self(path, length);
-    return self.substr(0, self.find_last_of('\\') + 1) + "driver_event_helper.exe";
+    return tb::TestDir() + "\\driver_event_helper.exe";
 }
 
 class Event {
