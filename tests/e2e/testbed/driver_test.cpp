@@ -563,7 +563,8 @@ TEST(DriverDevice, RequestRoundTripTime)
     printf("open + request + close: %.0f us\n", us);
     RecordProperty("round_trip_us", static_cast<int>(us));
     // The programs open the device for every request: it must stay cheap.
-    EXPECT_LT(us, 20000.0);
+    // About 0.5 ms on an idle machine; the bound leaves room for a loaded one.
+    EXPECT_LT(us, 50000.0);
 }
 
 }  // namespace
