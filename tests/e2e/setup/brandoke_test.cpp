@@ -271,7 +271,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     ASSERT_TRUE(st::StartResident("stay"));
     tb::StartOptions options;
     options.japanese = japanese;
-    tb::Process p = st::StartIn(options.japanese, "Brandoke.exe");
+    tb::Process p = tb::Start("Brandoke.exe", "", options);
     tb::MessageBoxInfo box = st::WaitBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box.caption, kQuestionCaption);
@@ -324,7 +324,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
     ASSERT_TRUE(st::StartResident("stay"));
     tb::StartOptions options;
     options.japanese = japanese;
-    tb::Process p = st::StartIn(options.japanese, "Brandoke.exe");
+    tb::Process p = tb::Start("Brandoke.exe", "", options);
     tb::MessageBoxInfo box = st::WaitBox(p.Pid());
     ASSERT_TRUE(box);
     tb::PressButton(box.window, IDOK);

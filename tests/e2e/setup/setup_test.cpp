@@ -132,7 +132,7 @@ void RunAskedInstallation(const AskedCase& c)
         ASSERT_TRUE(st::StartResident("late 1500"));
         tb::StartOptions options;
         options.japanese = c.japanese;
-        tb::Process p = st::StartIn(options.japanese, "Setup.exe");
+        tb::Process p = tb::Start("Setup.exe", "", options);
         HWND question = WaitQuestion(p);
         ASSERT_NE(question, nullptr);
         std::string texts;
@@ -186,7 +186,7 @@ void RunFailingInstallation(bool japanese, const char* text)
         SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_ARCHIVE);
         tb::StartOptions options;
         options.japanese = c.japanese;
-        tb::Process p = st::StartIn(options.japanese, "Setup.exe");
+        tb::Process p = tb::Start("Setup.exe", "", options);
         HWND question = WaitQuestion(p);
         ASSERT_NE(question, nullptr);
         tb::PressButton(question, 1017);
@@ -285,7 +285,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
     for (const Case& c : cases) {
         tb::StartOptions options;
         options.japanese = c.japanese;
-        tb::Process denied = st::StartIn(options.japanese, "Setup.exe");
+        tb::Process denied = tb::Start("Setup.exe", "", options);
         tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
         EXPECT_TRUE(box);
         if (box) {
@@ -317,7 +317,7 @@ TEST_F(Installer, RightsMessageInJapanese)
     ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
     tb::StartOptions options;
     options.japanese = true;
-    tb::Process denied = st::StartIn(options.japanese, "Setup.exe");
+    tb::Process denied = tb::Start("Setup.exe", "", options);
     tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(st::MessageText(box.window), u8"このユーザーではインストールできません");

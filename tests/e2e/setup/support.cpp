@@ -1,7 +1,6 @@
 #include "support.h"
 
 #include <setupapi.h>
-#include <tlhelp32.h>
 #include <aclapi.h>
 
 #include <algorithm>
@@ -35,46 +34,6 @@ uint64_t NowUs()
     QueryPerformanceFrequency(&frequency);
     return static_cast<uint64_t>(count.QuadPart / frequency.QuadPart * 1000000 +
                                  count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
-}
-
-namespace {
-std::set<DWORD> ProcessesNamed(const std::string& exe)
-{
-    std::set<DWORD> pids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return pids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (_stricmp(entry.szExeFile, exe.c_str()) == 0) pids.insert(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return pids;
-}
-}  // namespace
-
-tb::Process StartIn(bool japanese, const std::string& exe, const std::string& tail)
-{
-    if (!japanese) return tb::Start(exe, tail);
-    std::set<DWORD> before = ProcessesNamed(exe);
-    std::string line = "Z:\\usr\\bin\\env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine " + tb::SystemPath(exe);
-    if (!tail.empty()) line += " " + tail;
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return tb::Process();
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
-    DWORD pid = 0;
-    tb::Poll([&] {
-        for (DWORD p : ProcessesNamed(exe))
-            if (!before.count(p)) pid = p;
-        return pid != 0;
-    }, 30000, 10);
-    HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
-    return process ? tb::Process(process, pid) : tb::Process();
 }
 
 std::string Utf8Text(HWND window)

@@ -16,13 +16,6 @@ namespace st {
 
 uint64_t NowUs();  // the clock the stand-ins record with
 
-// Starts a program of the system directory in English or in Japanese. A
-// Japanese start goes through the Unix side (env LANG=ja_JP.UTF-8 LC_ALL=...
-// wine <program>): a Wine child takes its code page from its parent's Unix
-// environment, not from the Windows environment block it is given. The
-// process returned is the program itself.
-tb::Process StartIn(bool japanese, const std::string& exe, const std::string& tail = "");
-
 // A window's text (or a message box's text) as UTF-8, whatever the test's code page.
 std::string Utf8Text(HWND window);
 std::string MessageText(HWND box);
