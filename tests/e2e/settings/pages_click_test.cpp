@@ -85,7 +85,7 @@ TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
             EXPECT_EQ(before[i].right - before[i].left, r.right - r.left) << moving[i];
             EXPECT_EQ(before[i].bottom - before[i].top, r.bottom - r.top) << moving[i];
         }
-        tb::Screenshot(std::string("click-") + (japanese ? "ja" : "en"));
+        pages::Shot(page, std::string("click-") + (japanese ? "ja" : "en"));
         // The point bit keeps its stored value through another change.
         tb::Click(tb::Control(page, ids.hideCursor));
         ASSERT_TRUE(hidden.Apply());
@@ -215,5 +215,5 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     EXPECT_EQ(4u, night.size());
     for (HICON h : night) EXPECT_FALSE(day.count(h));
     EXPECT_FALSE(sheet.ApplyEnabled());
-    tb::Screenshot("click-night");
+    pages::Shot(page, "click-night");
 }

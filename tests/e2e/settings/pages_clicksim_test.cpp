@@ -220,7 +220,7 @@ TEST(PagesClickSim, SwappedButtonsSpeakOfLeftClicks) {
             ASSERT_GT(left, 0);
             ASSERT_GT(right, 0);
             if (swapped) EXPECT_GT(left, right); else EXPECT_LT(left, right);
-            tb::Screenshot(std::string("clicksim-") + (japanese ? "ja" : "en") + (swapped ? "-swapped" : ""));
+            pages::Shot(p.page, std::string("clicksim-") + (japanese ? "ja" : "en") + (swapped ? "-swapped" : ""));
             p.sheet.Cancel();
         }
     }

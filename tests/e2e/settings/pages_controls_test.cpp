@@ -269,22 +269,22 @@ void CheckAllPages(bool japanese) {
     HWND combo = tb::Control(page, japanese ? 1170 : 1194);
     ASSERT_EQ(7, tb::ComboCount(combo));
     EXPECT_EQ(japanese ? u8"Beep音" : "Beep Sound", pages::ComboUtf8(combo, 0));
-    tb::Screenshot(std::string("sound-") + lang);
+    pages::Shot(page, std::string("sound-") + lang);
 
     page = sheet.Show(pages::TAB_CLICK);
     if (japanese) CheckPage(page, kClickJa, "click"); else CheckPage(page, kClickEn, "click");
-    tb::Screenshot(std::string("click-modes-") + lang);
+    pages::Shot(page, std::string("click-modes-") + lang);
 
     page = sheet.Show(pages::TAB_CLICKSIM);
     if (japanese) CheckPage(page, kClickSimJa, "click simulation"); else CheckPage(page, kClickSimEn, "click simulation");
-    tb::Screenshot(std::string("clicksim-") + lang);
+    pages::Shot(page, std::string("clicksim-") + lang);
 
     page = sheet.Show(pages::TAB_DUAL);
     if (japanese) CheckPage(page, kDualJa, "dual monitor"); else CheckPage(page, kDualEn, "dual monitor");
     // The output swap is never offered.
     for (int id : japanese ? std::vector<int>{1038, 1000, 1039} : std::vector<int>{1040, 1001, 1041})
         EXPECT_FALSE(tb::IsVisible(tb::Control(page, id))) << id;
-    tb::Screenshot(std::string("dual-") + lang);
+    pages::Shot(page, std::string("dual-") + lang);
 }
 
 }  // namespace

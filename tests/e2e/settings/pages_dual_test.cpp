@@ -96,7 +96,7 @@ TEST(PagesDual, BuiltInValuesShowTypeZeroAndIgnoreTheMouse) {
     p.Settle();
     EXPECT_TRUE(p.PictureAt(76, 91, kNormal));
     EXPECT_FALSE(p.sheet.ApplyEnabled());
-    tb::Screenshot("dual-builtin-ja");
+    pages::Shot(p.page, "dual-builtin-ja");
 }
 
 TEST(PagesDual, DragSnapsToTheArrangementUnderTheMouse) {
@@ -114,7 +114,7 @@ TEST(PagesDual, DragSnapsToTheArrangementUnderTheMouse) {
     // Picture 2 follows the pointer: its left/top is the pointer minus (27, 22).
     EXPECT_TRUE(p.PictureAt(19, 41, kDragged));
     EXPECT_TRUE(p.sheet.ApplyEnabled());
-    tb::Screenshot("dual-drag-en");
+    pages::Shot(p.page, "dual-drag-en");
     p.Up(46, 63);
     p.Settle();
     // Snapped to type 0: monitor 1 at (131, 135), monitor 2 at (76, 91).
@@ -176,7 +176,7 @@ TEST(PagesDual, DraggedPicturesStayInThePictureArea) {
         for (int i = 1; i <= 6; ++i) p.Move(100 + i * 60, 130 + i * 50);
         p.Settle();
         EXPECT_TRUE(p.PictureAt(c.right, c.bottom, kDragged));
-        tb::Screenshot(std::string("dual-clamp-") + (c.japanese ? "ja" : "en"));
+        pages::Shot(p.page, std::string("dual-clamp-") + (c.japanese ? "ja" : "en"));
         for (int i = 1; i <= 8; ++i) p.Move(460 - i * 56, 430 - i * 53);  // to (12, 6)
         p.Settle();
         EXPECT_TRUE(p.PictureAt(c.left, c.top, kDragged));
@@ -249,6 +249,6 @@ TEST(PagesDual, CheckBoxesAndPassThroughBits) {
     ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[ids.osArranged]); }));
     ASSERT_TRUE(p.sheet.Apply(true));
     EXPECT_EQ(0xABCD0547u, pages::Second("nComm"));
-    tb::Screenshot("dual-en");
+    pages::Shot(p.page, "dual-en");
     p.sheet.Cancel();
 }

@@ -54,6 +54,14 @@ inline bool MakeSecondDriver() {
     return tb::reg::CreateKey(HKEY_LOCAL_MACHINE, wexant::SecondDriverParametersKey);
 }
 
+// A screenshot once the window has painted what came before.
+inline void Shot(HWND window, const std::string& name) {
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    Sleep(500);
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    tb::Screenshot(name);
+}
+
 // A control's text as UTF-8, whatever the code page of either program.
 inline std::string Utf8(HWND window) {
     wchar_t buffer[1024] = {};
@@ -163,7 +171,7 @@ inline tb::Process StartJapanese(const std::string& exe, HWND* window) {
     }
     if (info.hThread) CloseHandle(info.hThread);
     if (info.hProcess) CloseHandle(info.hProcess);
-    *window = tb::WaitWindow("#32770", nullptr, 30000);
+    *window = tb::WaitWindow("#32770", nullptr, 60000);
     if (!*window) return tb::Process();
     DWORD pid = 0;
     GetWindowThreadProcessId(*window, &pid);
