@@ -65,7 +65,7 @@
 /* Longest request input the log keeps in full (the bundle). */
 #define WEXSIM_LOG_INPUT_MAX WEXSIM_BUNDLE_SIZE
 /* Entries the log holds; beyond that the oldest are dropped (counted in lost). */
-#define WEXSIM_LOG_CAPACITY 4096u
+#define WEXSIM_LOG_CAPACITY 2048u
 /* Touches and states that can wait in their queues. */
 #define WEXSIM_QUEUE_CAPACITY 256u
 /* Codes that can be made to fail at the same time. */
