@@ -402,3 +402,21 @@ TEST_F(Uninstaller, WithoutAccountLibraryTheOtherStepsRun)
 }
 
 }  // namespace
+
+namespace {
+
+// Two panels of one kind: each is removed, not only the first one found.
+TEST_F(Uninstaller, TwoPanelsOfOneKindBothGo)
+{
+    ASSERT_TRUE(st::CreateDevice({"USB\\VID_1F3C&PID_0512"}));
+    ASSERT_TRUE(st::CreateDevice({"HID\\VID_1F3C&PID_0512"}));
+    ASSERT_TRUE(st::CreateDevice({"HID\\VID_1F3C&PID_0512"}));
+    ASSERT_EQ(st::DeviceIdLists().count("USB\\VID_1F3C&PID_0512"), 2u);
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    std::multiset<std::string> left = st::DeviceIdLists();
+    EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_EQ(left.count("usb\\vid_1f3c&pid_0512"), 1u);
+}
+
+}  // namespace
