@@ -176,6 +176,8 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
     // Monitor 1 is 512 x 768, monitor 2 512 x 384: monitor 2 to the right lies on the test screen.
     const DWORD resX = (512u << 16) | 512u, resY = (384u << 16) | 768u;
     tb::reg::SetString(HKEY_LOCAL_MACHINE, kEnumKey, "3", kInstancePath);
+    // The driver package makes the driver's key; the marking only opens it.
+    tb::reg::CreateKey(HKEY_LOCAL_MACHINE, kDriverKey);
     struct Case {
         const char* what;
         const char* tail;
@@ -215,8 +217,8 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         DWORD monitor = 0;
         EXPECT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath, &monitor); }));
         EXPECT_EQ(monitor, k.monitor);
+        if (k.mode2) tb::Screenshot(std::string("monitor2-") + (k.rotation ? "rotated" : "plain"));
         tb::PostKey(j.window, VK_ESCAPE);
         ASSERT_TRUE(j.process.WaitExit(15000));
-        if (k.mode2) tb::Screenshot(std::string("monitor2-") + (k.rotation ? "rotated" : "plain"));
     }
 }
