@@ -27,7 +27,10 @@ BOOL CPicturePage::ReadPicture() {
         std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[layout.bitsSize ? layout.bitsSize : 1]);
         if (info && bits) {
             memcpy(info.get(), headers + settingsrules::kBmpFileHeaderSize, settingsrules::kBmpInfoHeaderSize);
-            size_t table = layout.colorTableSize;
+            // The whole table is read as far as the file holds it; only the entries in use must be there.
+            BITMAPINFOHEADER* header = reinterpret_cast<BITMAPINFOHEADER*>(info.get());
+            header->biClrUsed = layout.clrUsed;
+            size_t table = layout.tableBytesInFile;
             if ((table == 0 || fread(info.get() + settingsrules::kBmpInfoHeaderSize, 1, table, file) == table) &&
                 _fseeki64(file, layout.offBits, SEEK_SET) == 0 &&
                 fread(bits.get(), 1, layout.bitsSize, file) == layout.bitsSize) {

@@ -68,13 +68,19 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
     int32_t height = static_cast<int32_t>(Le32(info + 8));
     uint16_t bitCount = Le16(info + 14);
     uint32_t compression = Le32(info + 16);
+    uint32_t clrUsed = Le32(info + 32);
 
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
         return false;
     if (compression != 0) return false;  // only plain rows of pixels can be checked against the file
     if (width <= 0 || height == 0 || height == INT32_MIN) return false;
     uint32_t table = bitCount < 16 ? 4u << bitCount : 0;
-    if (headerSize + table > fileSize) return false;
+    // A table of more entries than the bit count can address is read as the full table.
+    uint32_t entries = table / 4;
+    if (clrUsed > entries) clrUsed = 0;
+    uint32_t used = (clrUsed ? clrUsed : entries) * 4;
+    if (headerSize + used > fileSize) return false;
+    uint64_t inFile = fileSize - headerSize;
     if (offBits < headerSize || offBits > fileSize) return false;
     if (bfSize < offBits) return false;
     uint64_t bitsSize = static_cast<uint64_t>(bfSize) - offBits;
@@ -87,6 +93,8 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
         layout->offBits = offBits;
         layout->bitsSize = static_cast<uint32_t>(bitsSize);
         layout->colorTableSize = table;
+        layout->tableBytesInFile = static_cast<uint32_t>(inFile < table ? inFile : table);
+        layout->clrUsed = clrUsed;
         layout->infoSize = table ? static_cast<uint32_t>(kBmpInfoHeaderSize) + table
                                  : static_cast<uint32_t>(kBmpInfoHeaderSize) + 4;
         layout->width = width;

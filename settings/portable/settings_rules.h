@@ -38,7 +38,9 @@ bool TerminateVersion(char* buffer, size_t size, bool readOk, bool stringType, u
 struct BitmapLayout {
     uint32_t offBits;        // offset of the pixel bits
     uint32_t bitsSize;       // bfSize - bfOffBits bytes read as the bits
-    uint32_t colorTableSize; // bytes of colour table after the 40-byte header
+    uint32_t colorTableSize; // bytes of colour table after the 40-byte header: 4 x 2^biBitCount below 16 bits
+    uint32_t tableBytesInFile; // of those, the bytes the file holds (a short table leaves the rest zero)
+    uint32_t clrUsed;        // biClrUsed for drawing: entries beyond the table's size are not looked up
     uint32_t infoSize;       // bytes of the header buffer: 40 + table, or 44 without one
     int32_t width;
     int32_t height;          // absolute value of biHeight
@@ -46,10 +48,11 @@ struct BitmapLayout {
 constexpr size_t kBmpFileHeaderSize = 14;
 constexpr size_t kBmpInfoHeaderSize = 40;
 // Checks the 54 header bytes of a file of fileSize bytes before anything is
-// allocated: bfOffBits within the file and past the headers and colour table,
-// bfSize - bfOffBits present in the file and large enough for the rows the
-// header describes, biBitCount 1, 4, 8, 16, 24 or 32, uncompressed. False for a
-// file that fails; it is drawn as a missing file is.
+// allocated: bfOffBits within the file and past the headers, the colour entries
+// in use (biClrUsed, or all 2^biBitCount) present in the file, bfSize -
+// bfOffBits present in the file and large enough for the rows the header
+// describes, biBitCount 1, 4, 8, 16, 24 or 32, uncompressed. False for a file
+// that fails; it is drawn as a missing file is.
 bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileSize, BitmapLayout* layout);
 
 }  // namespace settingsrules

@@ -33,8 +33,8 @@ std::string JostelLog() { return core::ReadFileText(tb::SystemPath("Jostel.exe.l
 }  // namespace
 
 TEST(PicturePage, DrawsEightAndTwentyFourBitPicturesAndFollowsTheFile) {
-    // An 8-bit picture whose biClrUsed claims fewer entries than the 256 in the table.
-    ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(8, 64, 48, kQuadrants8, 2)));
+    // An 8-bit picture whose table holds only the five entries it uses (biClrUsed 5).
+    ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(8, 64, 48, kQuadrants8, 5)));
     pages::Sheet sheet = pages::StartSheet(false);
     ASSERT_TRUE(sheet.window);
     HWND page = sheet.Show(0);

@@ -126,11 +126,12 @@ inline std::string ReadFileText(const std::string& path) {
 }
 
 // A bottom-up picture in four quadrants: top-left, top-right, bottom-left,
-// bottom-right colours. 8 bits: a 256-entry table of which biClrUsed claims
-// only the first clrUsed entries; 24 bits: no table.
+// bottom-right colours. 8 bits: entries 1-4 of the table; with clrUsed the file
+// holds only that many entries (the bits follow them), else all 256; 24 bits:
+// no table.
 inline std::vector<uint8_t> QuadrantBitmap(int bits, int width, int height, const COLORREF colours[4],
                                            uint32_t clrUsed = 0) {
-    const uint32_t table = bits == 8 ? 1024 : 0;
+    const uint32_t table = bits == 8 ? (clrUsed ? 4 * clrUsed : 1024) : 0;
     const uint32_t stride = ((width * bits + 31) / 32) * 4;
     const uint32_t off = 54 + table;
     const uint32_t size = off + stride * height;

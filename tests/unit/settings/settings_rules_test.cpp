@@ -91,7 +91,7 @@ TEST(Version, EndsNulTerminatedOrEmpty) {
 namespace {
 // A BMP file's 54 header bytes with the given fields.
 std::vector<uint8_t> Headers(uint32_t bfSize, uint32_t offBits, int32_t width, int32_t height, uint16_t bits,
-                             uint32_t compression = 0) {
+                             uint32_t compression = 0, uint32_t clrUsed = 0) {
     std::vector<uint8_t> h(54, 0);
     auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) h[at + i] = uint8_t(v >> (8 * i)); };
     h[0] = 'B';
@@ -105,6 +105,7 @@ std::vector<uint8_t> Headers(uint32_t bfSize, uint32_t offBits, int32_t width, i
     h[28] = uint8_t(bits);
     h[29] = uint8_t(bits >> 8);
     put32(30, compression);
+    put32(46, clrUsed);
     return h;
 }
 }  // namespace
@@ -131,6 +132,17 @@ TEST(PanelBitmap, GoodFilesGiveTheLayoutToRead) {
     EXPECT_EQ(l.height, 2);
     auto h4 = Headers(54 + 64 + 4, 118, 8, 1, 4);
     EXPECT_TRUE(CheckPanelBitmap(h4.data(), h4.size(), 122, &l));
+    // A small 8-bit file whose table holds only the two entries it uses: the
+    // buffer is still the full table, read as far as the file goes.
+    auto small = Headers(54 + 8 + 4, 62, 4, 1, 8, 0, 2);
+    ASSERT_TRUE(CheckPanelBitmap(small.data(), small.size(), 66, &l));
+    EXPECT_EQ(l.colorTableSize, 1024u);
+    EXPECT_EQ(l.tableBytesInFile, 12u);
+    EXPECT_EQ(l.clrUsed, 2u);
+    // More entries claimed than 8 bits address: drawn with the full table.
+    auto many = Headers(54 + 1024 + 4, 1078, 4, 1, 8, 0, 300);
+    ASSERT_TRUE(CheckPanelBitmap(many.data(), many.size(), 54 + 1024 + 4, &l));
+    EXPECT_EQ(l.clrUsed, 0u);
 }
 
 TEST(PanelBitmap, MalformedHeadersAreRefused) {
@@ -146,7 +158,8 @@ TEST(PanelBitmap, MalformedHeadersAreRefused) {
         {"bfSize below bfOffBits", Headers(40, 54, 1, 1, 24), 100},
         {"bfSize beyond the file", Headers(54 + 4096, 54, 4, 4, 24), 54 + 48},
         {"rows larger than the bits", Headers(54 + 48, 54, 100, 100, 24), 54 + 48},
-        {"colour table beyond the file", Headers(54 + 1024 + 4, 54 + 1024, 1, 1, 8), 54 + 100},
+        {"full colour table beyond the file", Headers(54 + 4, 54, 1, 1, 8), 54 + 4},
+        {"entries in use beyond the file", Headers(54 + 8 + 4, 62, 4, 1, 8, 0, 16), 54 + 8 + 4},
         {"bit count 7", Headers(54 + 64, 54, 1, 1, 7), 54 + 64},
         {"bit count 0", Headers(54 + 64, 54, 1, 1, 0), 54 + 64},
         {"compressed", Headers(54 + 1024 + 64, 54 + 1024, 4, 4, 8, 1), 54 + 1024 + 64},
