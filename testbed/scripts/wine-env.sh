@@ -10,15 +10,19 @@ export LANG=en_US.UTF-8
 unset LC_ALL LANGUAGE
 unset WINELOADERNOEXEC WINESERVER
 
-# Starts a private Xvfb (1024x768x24) on a free display; sets TB_XVFB_PID and DISPLAY.
-tb_start_xvfb() {
+# Starts a private Xvfb (1024x768x24) on a free display; sets TB_XVFB_PID and,
+# once it is ready, DISPLAY. _begin returns at once, _end waits for the display.
+tb_start_xvfb_begin() {
   local dir=$1
   rm -f "$dir/display"
   Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 9>"$dir/display" \
        >/dev/null 2>"$dir/xvfb.log" &
   TB_XVFB_PID=$!
-  local n
-  for n in $(seq 1 500); do
+}
+
+tb_start_xvfb_end() {
+  local dir=$1 n
+  for n in $(seq 1 3000); do
     if [ -s "$dir/display" ] && grep -q '^[0-9]' "$dir/display"; then
       export DISPLAY=":$(head -n1 "$dir/display")"
       return 0
@@ -29,6 +33,11 @@ tb_start_xvfb() {
   echo "testbed: Xvfb did not start" >&2
   cat "$dir/xvfb.log" >&2
   return 1
+}
+
+tb_start_xvfb() {
+  tb_start_xvfb_begin "$1"
+  tb_start_xvfb_end "$1"
 }
 
 tb_stop_xvfb() {
@@ -48,3 +57,33 @@ tb_winpath() {
 
 # Files of a prefix that no run writes: the copies of a test prefix link them.
 TB_LINKED_FILES='.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|msstyles\|nls\|ttf\|ttc\|fon\|com\|vxd\|tsp\|mui\)'
+
+# A prefix from the template, with the build's deliverables in the system
+# directory and the panel driver in its drivers folder:
+#   tb_make_prefix <template> <new prefix> <win64 build dir>
+# The copy links the template's Wine binaries (no run writes them) and copies
+# everything a run may write: registry, ini and inf files, and any system file
+# the build puts in place of one of Wine's (a stand-in a test installs over one
+# of Wine's libraries must not write through the link into the template).
+tb_make_prefix() {
+  local template=$1 prefix=$2 win64=$3 f b
+  cp -al "$template" "$prefix"
+  (cd "$template" && find . -type f ! -iregex "$TB_LINKED_FILES" -print0) |
+    (cd "$template" && xargs -0 -r cp --parents --remove-destination -p -t "$prefix")
+  local sys32=$prefix/drive_c/windows/system32
+  if [ -d "$win64/system32" ]; then
+    cp -r --remove-destination "$win64/system32/." "$sys32/"
+  fi
+  if [ -d "$win64/standins" ]; then
+    for f in "$win64/standins"/*; do
+      [ -e "$f" ] || continue
+      b=$(basename "$f")
+      if [ -e "$sys32/$b" ]; then
+        cp --remove-destination "$sys32/$b" "$sys32/$b.tbcopy" && mv -f "$sys32/$b.tbcopy" "$sys32/$b"
+      fi
+    done
+  fi
+  if [ -f "$win64/driver/wexant.sys" ]; then
+    cp --remove-destination "$win64/driver/wexant.sys" "$sys32/drivers/wexant.sys"
+  fi
+}

@@ -4,10 +4,9 @@
 #
 #   wine-test.sh <win64 build dir> <test program> <Suite.Case>
 #
-# The prefix copy links the template's Wine binaries (read-only to every test)
-# and copies everything a run may write: registry, ini and inf files, and any
-# system file the build puts in place of one of Wine's. Artifacts (screenshots)
-# go to ./artifacts/<Suite.Case>/ (ctest runs in the native build tree).
+# The prefix copy (tb_make_prefix) links the template's Wine binaries and copies
+# everything a run may write. Artifacts (screenshots)
+# go to <build>/artifacts/<Suite.Case>/, beside the win64 tree.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
@@ -27,43 +26,32 @@ if [ ! -f "$exe" ]; then
   exit 1
 fi
 
-artifacts=$PWD/artifacts/$name
+artifacts=${TB_ARTIFACT_ROOT:-$(dirname "$win64")/artifacts}/$name
 rm -rf "$artifacts"
 mkdir -p "$artifacts" "$(dirname "$template")/prefixes"
 work=$(mktemp -d "$(dirname "$template")/prefixes/$name.XXXXXX")
 export WINEPREFIX=$work/prefix
+rc=1
 cleanup() {
   # Every process of this prefix, then its display and the copy itself.
+  local t3
+  t3=$(date +%s.%N)
   timeout 10 wineserver -k 2>/dev/null || true
   timeout 10 wineserver -w 2>/dev/null || true
   tb_stop_xvfb
   rm -rf "$work"
+  awk -v a="$t0" -v b="${t1:-$t3}" -v c="${t2:-$t3}" -v d="$(date +%s.%N)" -v n="$name" -v r="$rc" \
+    'BEGIN { printf "testbed: %s: %s in %.2f s (prefix and display %.2f s, test %.2f s, clean-up %.2f s)\n",
+             n, r == 0 ? "passed" : "failed", d - a, b - a, c - b, d - c }'
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Link everything, then turn what a run may write into real copies.
-cp -al "$template" "$WINEPREFIX"
-(cd "$template" && find . -type f ! -iregex "$TB_LINKED_FILES" -print0) |
-  (cd "$template" && xargs -0 -r cp --parents --remove-destination -p -t "$WINEPREFIX")
-sys32=$WINEPREFIX/drive_c/windows/system32
-if [ -d "$win64/system32" ]; then
-  cp -r --remove-destination "$win64/system32/." "$sys32/"
-fi
-# A stand-in a test installs over one of Wine's libraries must not write
-# through the link into the template.
-if [ -d "$win64/standins" ]; then
-  for f in "$win64/standins"/*; do
-    [ -e "$f" ] || continue
-    b=$(basename "$f")
-    [ -e "$sys32/$b" ] && cp --remove-destination "$sys32/$b" "$sys32/$b.tbcopy" && mv -f "$sys32/$b.tbcopy" "$sys32/$b"
-  done
-fi
-if [ -f "$win64/driver/wexant.sys" ]; then
-  cp --remove-destination "$win64/driver/wexant.sys" "$sys32/drivers/wexant.sys"
-fi
+# The display starts while the prefix is copied.
+tb_start_xvfb_begin "$work"
+tb_make_prefix "$template" "$WINEPREFIX" "$win64"
 
-tb_start_xvfb "$work" || exit 1
+tb_start_xvfb_end "$work" || exit 1
 export TB_STANDINS=$(tb_winpath "$win64/standins")
 export TB_ARTIFACTS=$(tb_winpath "$artifacts")
 t1=$(date +%s.%N)
@@ -81,6 +69,4 @@ for bmp in "$artifacts"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null && rm -f "$bmp"
 done
 rmdir "$artifacts" 2>/dev/null || true
-awk -v a="$t0" -v b="$t1" -v c="$t2" -v n="$name" \
-  'BEGIN { printf "testbed: %s: prefix and display %.2f s, test %.2f s\n", n, b - a, c - b }'
 exit $rc
