@@ -33,12 +33,7 @@ Page Open(bool japanese) {
     Page p;
     p.ids = japanese ? &kJa : &kEn;
     p.sheet = pages::StartSheet(japanese);
-    if (p.sheet.window) p.page = p.sheet.Show(pages::TAB_CLICKSIM);
-    if (p.page) {
-        // The pictures are painted once the page has answered.
-        SendMessageA(p.page, WM_NULL, 0, 0);
-        Sleep(300);
-    }
+    if (p.sheet.window) p.page = p.sheet.ShowPainted(pages::TAB_CLICKSIM);
     return p;
 }
 

@@ -32,11 +32,16 @@ struct Page {
         return p;
     }
     // An SVGA picture (55 x 44) with its top-left at (x, y), its screen in the
-    // given colour: the frame's outer edge is grey, to the pixel, at the
-    // bottom-right corner (the top-left one can lie under the frame box's line,
-    // which paints over the page).
-    bool PictureAt(int x, int y, COLORREF screen, int w = 55, int h = 44) const {
-        return pages::PixelAt(page, x + 6, y + 6) == screen && pages::PixelAt(page, x + w - 7, y + h - 7) == screen &&
+    // given colour: the frame's outer edge is grey, to the pixel, at one
+    // corner. The controls paint over the page, so the corner checked is one
+    // that no control covers: the bottom-right one (the top-left one can lie
+    // under the frame box's line), or the top-left one for a picture pushed
+    // against the right and bottom edges of the area.
+    bool PictureAt(int x, int y, COLORREF screen, bool topLeftCorner = false) const {
+        const int w = 55, h = 44;
+        if (pages::PixelAt(page, x + 6, y + 6) != screen) return false;
+        if (topLeftCorner) return pages::PixelAt(page, x, y) == RGB(128, 128, 128);
+        return pages::PixelAt(page, x + w - 7, y + h - 7) == screen &&
                pages::PixelAt(page, x + w - 1, y + h - 1) == RGB(128, 128, 128);
     }
     void Down(int x, int y) { POINT p = Screen(x, y); tb::MouseDown(p.x, p.y); }
@@ -50,12 +55,7 @@ Page Open(bool japanese) {
     Page p;
     p.ids = japanese ? &kJa : &kEn;
     p.sheet = pages::StartSheet(japanese);
-    if (p.sheet.window) p.page = p.sheet.Show(pages::TAB_DUAL);
-    if (p.page) {
-        // Paints have run once the page answers.
-        SendMessageA(p.page, WM_NULL, 0, 0);
-        Sleep(200);
-    }
+    if (p.sheet.window) p.page = p.sheet.ShowPainted(pages::TAB_DUAL);
     return p;
 }
 
@@ -175,7 +175,7 @@ TEST(PagesDual, DraggedPicturesStayInThePictureArea) {
         p.Down(100, 130);
         for (int i = 1; i <= 6; ++i) p.Move(100 + i * 60, 130 + i * 50);
         p.Settle();
-        EXPECT_TRUE(p.PictureAt(c.right, c.bottom, kDragged));
+        EXPECT_TRUE(p.PictureAt(c.right, c.bottom, kDragged, true));
         pages::Shot(p.page, std::string("dual-clamp-") + (c.japanese ? "ja" : "en"));
         for (int i = 1; i <= 8; ++i) p.Move(460 - i * 56, 430 - i * 53);  // to (12, 6)
         p.Settle();

@@ -117,6 +117,15 @@ struct Sheet {
         }, 20000);
         return page;
     }
+    // The same, once the page has painted (its pictures are checked on the screen).
+    HWND ShowPainted(int tab) {
+        HWND page = Show(tab);
+        if (page) {
+            SendMessageA(page, WM_NULL, 0, 0);
+            Sleep(300);
+        }
+        return page;
+    }
     // Presses Apply and waits until the sheet has handled it (it disables
     // the button again). A restart notice is answered when one comes.
     bool Apply(bool expectRestartNotice = false) {
