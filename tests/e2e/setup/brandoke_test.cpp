@@ -279,7 +279,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     EXPECT_NE(GetDlgItem(box.window, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(box.window, IDCANCEL), nullptr);
     EXPECT_EQ(tb::ClassOf(GetWindow(box.window, GW_OWNER)), "PemmickInstall");
-    tb::Screenshot(shot);
+    st::Shot(box.window, shot);
     tb::PressButton(box.window, IDCANCEL);
     DWORD code = 99;
     ASSERT_TRUE(p.WaitExit(30000, &code));
@@ -333,7 +333,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
         return box && box.caption == "Uninstall";
     }, 20000));
     EXPECT_EQ(st::MessageText(box.window), text);
-    tb::Screenshot(shot);
+    st::Shot(box.window, shot);
     tb::PressButton(box.window, IDOK);
     DWORD code = 99;
     ASSERT_TRUE(p.WaitExit(30000, &code));

@@ -129,7 +129,7 @@ void RunAskedInstallation(const AskedCase& c)
         ASSERT_TRUE(st::UseNewdevStandin(kId0509));
         SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_NORMAL);
         // A resident program that takes a second to end keeps the progress box up.
-        ASSERT_TRUE(st::StartResident("late 1500"));
+        ASSERT_TRUE(st::StartResident("late 4000"));
         tb::StartOptions options;
         options.japanese = c.japanese;
         tb::Process p = tb::Start("Setup.exe", "", options);
@@ -143,7 +143,7 @@ void RunAskedInstallation(const AskedCase& c)
         LONG style = GetWindowLongA(question, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_FALSE(style & WS_SYSMENU);  // no close button
-        tb::Screenshot("question-" + lang);
+        st::Shot(question, "question-" + lang);
 
         tb::PressButton(question, 1017);
         HWND progress = nullptr;
@@ -154,14 +154,14 @@ void RunAskedInstallation(const AskedCase& c)
                     progress = w;
             return progress != nullptr;
         }, 20000));
-        tb::Screenshot("progress-" + lang);
+        st::Shot(progress, "progress-" + lang);
 
         tb::MessageBoxInfo box = st::WaitBox(p.Pid(), 20000);
         ASSERT_TRUE(box);
         EXPECT_EQ(box.caption, kCaption);
         EXPECT_EQ(st::MessageText(box.window), c.done);
         EXPECT_FALSE(IsWindow(progress));  // gone before the result
-        tb::Screenshot("result-" + lang);
+        st::Shot(box.window, "result-" + lang);
         tb::PressButton(box.window, IDOK);
         DWORD code = 99;
         ASSERT_TRUE(p.WaitExit(30000, &code));
@@ -193,7 +193,7 @@ void RunFailingInstallation(bool japanese, const char* text)
         tb::MessageBoxInfo box = st::WaitBox(p.Pid(), 20000);
         ASSERT_TRUE(box);
         EXPECT_EQ(st::MessageText(box.window), c.text);
-        tb::Screenshot(std::string("failure-") + (c.japanese ? "ja" : "en"));
+        st::Shot(box.window, std::string("failure-") + (c.japanese ? "ja" : "en"));
         tb::PressButton(box.window, IDOK);
         DWORD code = 99;
         ASSERT_TRUE(p.WaitExit(30000, &code));
@@ -292,7 +292,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
             EXPECT_EQ(box.caption, kCaption);
             EXPECT_EQ(st::MessageText(box.window), c.text);
             EXPECT_EQ(GetWindow(box.window, GW_OWNER), nullptr);
-            tb::Screenshot(std::string("no-rights-") + (c.japanese ? "ja" : "en"));
+            st::Shot(box.window, std::string("no-rights-") + (c.japanese ? "ja" : "en"));
             tb::PressButton(box.window, IDOK);
         }
         ASSERT_TRUE(denied.WaitExit(30000, &code));
@@ -321,7 +321,7 @@ TEST_F(Installer, RightsMessageInJapanese)
     tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(st::MessageText(box.window), u8"このユーザーではインストールできません");
-    tb::Screenshot("no-rights-ja");
+    st::Shot(box.window, "no-rights-ja");
     tb::PressButton(box.window, IDOK);
     DWORD code = 99;
     ASSERT_TRUE(denied.WaitExit(30000, &code));

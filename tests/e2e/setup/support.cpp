@@ -41,7 +41,7 @@ std::string Utf8Text(HWND window)
     if (!window) return std::string();
     wchar_t wide[2048];
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000, &got))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 10000, &got))
         return std::string();
     char text[8192];
     int n = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(got), text, sizeof(text), nullptr, nullptr);
@@ -60,9 +60,12 @@ tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs)
         for (HWND w : tb::TopWindows(pid)) {
             if (tb::ClassOf(w) != "#32770" || !tb::IsVisible(w) || !GetDlgItem(w, 0xFFFF)) continue;
             if (!GetDlgItem(w, IDOK) && !GetDlgItem(w, IDCANCEL)) continue;
+            // Every box of these programs has a text; an empty one is not set up yet.
+            std::string text = MessageText(w);
+            if (text.empty()) continue;
             info.window = w;
             info.caption = Utf8Text(w);
-            info.text = MessageText(w);
+            info.text = text;
             return true;
         }
         return false;
@@ -273,6 +276,20 @@ std::set<std::string> FolderSnapshot(const std::string& folder)
     } while (FindNextFileA(find, &data));
     FindClose(find);
     return names;
+}
+
+void Shot(HWND window, const std::string& name)
+{
+    // Painted once neither the window nor a child has an update region left;
+    // the short pause lets the X server draw what was painted.
+    tb::Poll([&] {
+        if (GetUpdateRect(window, nullptr, FALSE)) return false;
+        for (HWND child : tb::Children(window))
+            if (GetUpdateRect(child, nullptr, FALSE)) return false;
+        return true;
+    }, 5000, 20);
+    Sleep(200);
+    tb::Screenshot(name);
 }
 
 bool WriteFile(const std::string& path, const std::string& text)

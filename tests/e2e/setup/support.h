@@ -57,6 +57,9 @@ std::set<std::string> RegistrySnapshot(HKEY root, const std::string& path, const
 // File names of a folder (no subfolders), upper-cased.
 std::set<std::string> FolderSnapshot(const std::string& folder);
 
+// A screenshot once the window (and its children) have painted.
+void Shot(HWND window, const std::string& name);
+
 bool WriteFile(const std::string& path, const std::string& text);
 DWORD Attributes(const std::string& path);
 
