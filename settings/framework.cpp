@@ -144,6 +144,104 @@ INT_PTR CPropertyPage::OnNotify(const NMHDR* header) {
     }
 }
 
+// ---- Dialog template fonts -----------------------------------------------------------
+namespace {
+
+// Walks the parts of an in-memory dialog template (plain or extended).
+struct TemplateWalker {
+    BYTE* p;
+    bool extended;
+
+    explicit TemplateWalker(BYTE* base) : p(base) {
+        extended = reinterpret_cast<WORD*>(base)[0] == 1 && reinterpret_cast<WORD*>(base)[1] == 0xFFFF;
+    }
+    DWORD Style(BYTE* base) const {
+        return extended ? *reinterpret_cast<DWORD*>(base + 12) : *reinterpret_cast<DWORD*>(base);
+    }
+    WORD ItemCount(BYTE* base) const {
+        return extended ? *reinterpret_cast<WORD*>(base + 16) : *reinterpret_cast<WORD*>(base + 8);
+    }
+    // A menu, class or title: 0, 0xFFFF and an ordinal, or a NUL-terminated wide string.
+    void SkipNameOrOrdinal() {
+        WORD* w = reinterpret_cast<WORD*>(p);
+        if (*w == 0xFFFF) p += 4;
+        else p += (wcslen(reinterpret_cast<wchar_t*>(w)) + 1) * 2;
+    }
+    void SkipString() { p += (wcslen(reinterpret_cast<wchar_t*>(p)) + 1) * 2; }
+    void AlignDword(BYTE* base) { p = base + ((p - base + 3) & ~static_cast<ptrdiff_t>(3)); }
+};
+
+// Offset of the font (point size) in a template with DS_SETFONT, and of the items.
+BOOL FindFont(BYTE* base, BYTE** font, BYTE** items, size_t* end) {
+    TemplateWalker w(base);
+    if (!(w.Style(base) & DS_SETFONT)) return FALSE;
+    WORD count = w.ItemCount(base);
+    w.p = base + (w.extended ? 26 : 18);
+    w.SkipNameOrOrdinal();  // menu
+    w.SkipNameOrOrdinal();  // class
+    w.SkipString();         // title
+    *font = w.p;
+    w.p += w.extended ? 6 : 2;  // point size (and weight, italic, charset)
+    w.SkipString();             // typeface
+    w.AlignDword(base);
+    *items = w.p;
+    for (WORD i = 0; i < count; ++i) {
+        w.p += w.extended ? 24 : 18;
+        w.SkipNameOrOrdinal();  // class
+        w.SkipNameOrOrdinal();  // title
+        WORD extra = *reinterpret_cast<WORD*>(w.p);
+        w.p += 2 + extra;
+        w.AlignDword(base);
+    }
+    *end = static_cast<size_t>(w.p - base);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL ReadTemplateFont(HINSTANCE instance, UINT templateId, DialogFont* font) {
+    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    BYTE* base = loaded ? static_cast<BYTE*>(LockResource(loaded)) : nullptr;
+    if (!base) return FALSE;
+    BYTE* at;
+    BYTE* items;
+    size_t end;
+    if (!FindFont(base, &at, &items, &end)) return FALSE;
+    TemplateWalker w(base);
+    font->pointSize = *reinterpret_cast<WORD*>(at);
+    const wchar_t* face = reinterpret_cast<const wchar_t*>(at + (w.extended ? 6 : 2));
+    size_t length = wcslen(face);
+    if (length >= sizeof(font->face) / sizeof(font->face[0])) return FALSE;
+    wcscpy(font->face, face);
+    return TRUE;
+}
+
+BOOL SetTemplateFont(BYTE* base, const DialogFont& font) {
+    BYTE* at;
+    BYTE* items;
+    size_t end;
+    if (!FindFont(base, &at, &items, &end)) return FALSE;
+    TemplateWalker w(base);
+    *reinterpret_cast<WORD*>(at) = font.pointSize;
+    if (w.extended) {
+        reinterpret_cast<WORD*>(at)[1] = FW_NORMAL;
+        at[4] = 0;             // not italic
+        at[5] = DEFAULT_CHARSET;
+    }
+    BYTE* face = at + (w.extended ? 6 : 2);
+    // The items move to the new end of the typeface. The system hands the
+    // template over in a buffer of twice its size, which leaves room for a longer name.
+    size_t faceBytes = (wcslen(font.face) + 1) * 2;
+    BYTE* newItems = base + ((face + faceBytes - base + 3) & ~static_cast<ptrdiff_t>(3));
+    size_t itemBytes = end - static_cast<size_t>(items - base);
+    if (static_cast<size_t>(newItems - base) + itemBytes > 2 * end) return FALSE;
+    memmove(newItems, items, itemBytes);
+    memcpy(face, font.face, faceBytes);
+    for (BYTE* pad = face + faceBytes; pad < newItems; ++pad) *pad = 0;
+    return TRUE;
+}
+
 // ---- Property sheet ----------------------------------------------------------------
 CPropertySheet::CPropertySheet(const char* caption, HWND parent, UINT firstPage)
     : m_parent(parent), m_firstPage(firstPage) {
@@ -161,7 +259,15 @@ void CPropertySheet::SetTitle(const char* caption) {
 
 void CPropertySheet::SetIcon(HICON icon) { m_icon = icon; }
 
-int CALLBACK CPropertySheet::SheetCallback(HWND window, UINT msg, LPARAM) {
+// The sheet takes the font of its pages, so that it measures their templates in
+// the units they were laid out in (the sheet's own template has a smaller font,
+// which would leave the pages' right and bottom edges outside the page area).
+int CALLBACK CPropertySheet::SheetCallback(HWND window, UINT msg, LPARAM lParam) {
+    if (msg == PSCB_PRECREATE && g_runningSheet && g_runningSheet->m_count > 0 && lParam) {
+        DialogFont font;
+        if (ReadTemplateFont(AfxGetInstanceHandle(), g_runningSheet->m_pages[0]->TemplateId(), &font))
+            SetTemplateFont(reinterpret_cast<BYTE*>(lParam), font);
+    }
     if (msg == PSCB_INITIALIZED && g_runningSheet) g_runningSheet->m_hWnd = window;
     return 0;
 }

@@ -149,6 +149,17 @@ private:
     HGDIOBJ m_previous = nullptr;
 };
 
+// ---- Dialog template fonts ---------------------------------------------------------
+struct DialogFont {
+    WORD pointSize;
+    wchar_t face[64];
+};
+// The font of a dialog template in the program's resources; FALSE without one.
+BOOL ReadTemplateFont(HINSTANCE instance, UINT templateId, DialogFont* font);
+// Puts that font into an in-memory template (plain or extended) that has
+// DS_SETFONT, moving its items; the buffer must hold twice the template.
+BOOL SetTemplateFont(BYTE* base, const DialogFont& font);
+
 // ---- Property pages ---------------------------------------------------------------
 class CPropertyPage {
 public:
