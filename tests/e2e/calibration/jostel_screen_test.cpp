@@ -219,6 +219,7 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         DWORD monitor = 0;
         EXPECT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath, &monitor); }));
         EXPECT_EQ(monitor, k.monitor);
+        EXPECT_TRUE(WaitCrossAt(j.Target(1)));
         if (k.mode2) tb::Screenshot(std::string("monitor2-") + (k.rotation ? "rotated" : "plain"));
         tb::PostKey(j.window, VK_ESCAPE);
         ASSERT_TRUE(j.process.WaitExit(15000));
