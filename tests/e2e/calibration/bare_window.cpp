@@ -1,6 +1,11 @@
 // A bare full-screen window that paints one red cross where the calibration
 // program paints its first target: the baseline of the start-up benchmark.
+// With the argument "text" it also draws a line of text, which shows what the
+// first use of a font costs a process.
+#include <string.h>
 #include <windows.h>
+
+static BOOL g_bText = FALSE;
 
 static LRESULT CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -18,6 +23,12 @@ static LRESULT CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         LineTo(dc, x, y + 12);
         SelectObject(dc, old);
         DeleteObject(pen);
+        if (g_bText) {
+            const char line[] = "     Please touch the point in the screen.     ";
+            SIZE size;
+            GetTextExtentPoint32A(dc, line, static_cast<int>(strlen(line)), &size);
+            TextOutA(dc, (rc.right - size.cx) / 2, (3 * rc.bottom) / 4, line, static_cast<int>(strlen(line)));
+        }
         EndPaint(hwnd, &ps);
         return 0;
     }
@@ -29,8 +40,9 @@ static LRESULT CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int show)
 {
+    g_bText = tail && strcmp(tail, "text") == 0;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = BareProc;
     wc.hInstance = instance;
