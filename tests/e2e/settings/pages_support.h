@@ -163,42 +163,14 @@ struct Sheet {
     }
 };
 
-// Wine takes a program's code page from the Unix locale its process starts
-// with, and a Windows program's child inherits the parent's; so the Japanese
-// sheet is started through a Unix launcher that sets the Japanese locale.
-// That start gives no process handle: the sheet's window leads to its process.
-inline tb::Process StartJapanese(const std::string& exe, HWND* window) {
-    std::string line = "/usr/bin/env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 LANGUAGE=ja /usr/bin/wine " +
-                       tb::SystemPath(exe);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA("Z:\\usr\\bin\\env", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
-        ADD_FAILURE() << "cannot start " << line << " (error " << GetLastError() << ")";
-        return tb::Process();
-    }
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
-    *window = tb::WaitWindow("#32770", nullptr, 60000);
-    if (!*window) return tb::Process();
-    DWORD pid = 0;
-    GetWindowThreadProcessId(*window, &pid);
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
-    return process ? tb::Process(process, pid) : tb::Process();
-}
-
 inline Sheet StartSheet(bool japanese) {
     Sheet s;
     s.japanese = japanese;
-    if (japanese) {
-        s.process = StartJapanese("Quintrel.exe", &s.window);
-        if (!s.process.Valid()) s.window = nullptr;
-    } else {
-        s.process = tb::Start("Quintrel.exe");
-        if (!s.process.Valid()) return s;
-        s.window = tb::WaitWindow("#32770", nullptr, 30000, s.process.Pid());
-    }
+    tb::StartOptions options;
+    options.japanese = japanese;
+    s.process = tb::Start("Quintrel.exe", "", options);
+    if (!s.process.Valid()) return s;
+    s.window = tb::WaitWindow("#32770", nullptr, 60000, s.process.Pid());
     if (s.window) tb::Poll([&] { return IsWindowVisible(s.window) != FALSE; }, 20000);
     return s;
 }
