@@ -330,7 +330,7 @@ Process LaunchJapanese(const std::string& path, const std::string& tail, const s
             }
         }
         return false;
-    }, 15000, 5);
+    }, 30000, 5);
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
     if (!process) {
         fprintf(stderr, "tb: %s did not appear in the Japanese mode\n", path.c_str());

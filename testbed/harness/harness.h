@@ -19,10 +19,15 @@ namespace tb {
 bool Poll(const std::function<bool()>& cond, DWORD timeoutMs = 5000, DWORD stepMs = 10);
 
 // ---- Processes -----------------------------------------------------------------
-// Japanese mode: the child's environment block gets LANG/LC_ALL=ja_JP.UTF-8;
-// Wine passes the block on to the new process, whose ANSI code page is then 932
-// (its OEM code page 932, its locale 0411). Other children keep the test's
-// English environment (1252).
+// Japanese mode: Wine takes a process's code page from the Unix locale it
+// inherits, not from the Windows environment block, so the harness starts a
+// Japanese child on the Unix side as "wine <program> <arguments>" with
+// LANG/LC_ALL=ja_JP.UTF-8 (GetACP() 932, OEM code page 932, locale 0411) and
+// opens it by its id. Such a child is no Windows child of the test (its parent
+// is not the test program); its command tail is split and joined again as
+// Windows does (an argument with a blank arrives quoted), the tail's bytes
+// taken as code page 932. Other children inherit the test's English locale
+// (1252) and get the tail exactly as given.
 struct StartOptions {
     bool japanese = false;       // the child sees GetACP() 932 (ja_JP.UTF-8 locale)
     std::string directory;       // working directory; empty: the system directory
@@ -202,7 +207,8 @@ bool ReadLog(std::vector<Request>* log, uint32_t* lost = nullptr);
 // ---- Screenshots and the Wine environment -------------------------------------------
 // Saves the whole screen as <ArtifactDir>\<test name>-<name>.png; returns the path.
 std::string Screenshot(const std::string& name);
-// Windows version Wine reports to processes started afterwards ("winxp64", "win7").
+// Windows version Wine reports to processes started afterwards ("winxp64", "win7"):
+// HKCU\Software\Wine "Version", which Wine reads when a process starts.
 bool SetWindowsVersion(const char* version);
 
 }  // namespace tb

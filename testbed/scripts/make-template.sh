@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 win64=$(cd "$1" && pwd)
 template=${TB_TEMPLATE:-$(dirname "$win64")/prefix-template}
-stamp="$(wine --version 2>/dev/null) $(cat "$here/make-template.sh" "$here/wine-env.sh" | md5sum | cut -c1-16)"
+stamp="$(wine --version 2>/dev/null) $(md5sum <"$here/make-template.sh" | cut -c1-16)"
 
 if [ -f "$template/tb-stamp" ] && [ "$(cat "$template/tb-stamp")" = "$stamp" ]; then
   echo "testbed: template prefix $template is up to date"
@@ -40,6 +40,7 @@ Windows Registry Editor Version 5.00
 "mscoree"=""
 "mshtml"=""
 "winedbg.exe"=""
+"winemenubuilder.exe"=""
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000

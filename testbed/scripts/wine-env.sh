@@ -1,11 +1,12 @@
 # Sourced by the test bed's scripts: the Wine environment every run shares.
-# Crashes must end their process rather than wait in the debugger, and the
-# .NET and HTML engines are not wanted (their installers would be offered).
+# Crashes must end their process rather than wait in the debugger; the
+# .NET and HTML engines (their installers would be offered) and the desktop
+# menu builder are not wanted.
 export WINEDEBUG=${TB_WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 export WINEARCH=win64
 # English unless a program is started in the Japanese mode (the harness sets
-# LANG/LC_ALL=ja_JP.UTF-8 in that child's environment).
+# LANG/LC_ALL=ja_JP.UTF-8 for that child on the Unix side).
 export LANG=en_US.UTF-8
 unset LC_ALL LANGUAGE
 unset WINELOADERNOEXEC WINESERVER

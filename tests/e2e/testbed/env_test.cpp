@@ -13,6 +13,10 @@
 
 namespace {
 
+// Bound of the waits: generous, so that a loaded machine slows the tests down
+// without failing them.
+const DWORD kSlowMs = 30000;
+
 std::string Helper(const char* name)
 {
     return tb::TestDir() + "\\" + name;
@@ -21,7 +25,7 @@ std::string Helper(const char* name)
 std::string Probe(const tb::StartOptions& options = {})
 {
     std::string output;
-    int code = tb::RunCapture(Helper("common_probe.exe"), "", &output, 15000, options);
+    int code = tb::RunCapture(Helper("common_probe.exe"), "", &output, kSlowMs, options);
     EXPECT_EQ(code, 0) << output;
     return output;
 }
@@ -84,13 +88,13 @@ TEST(WineScreen, JapaneseWindowRendersAndScreenshotIsAPng)
     options.japanese = true;
     tb::Process helper = tb::StartPath(Helper("tb_window.exe"), "japanese", options);
     ASSERT_TRUE(helper.Valid());
-    HWND window = tb::WaitWindow("TbWindow", nullptr, 10000, helper.Pid());
+    HWND window = tb::WaitWindow("TbWindow", nullptr, kSlowMs, helper.Pid());
     ASSERT_NE(window, nullptr);
     HWND label = nullptr;
-    ASSERT_TRUE(tb::Poll([&] { return (label = tb::Control(window, 100)) != nullptr; }));
+    ASSERT_TRUE(tb::Poll([&] { return (label = tb::Control(window, 100)) != nullptr; }, kSlowMs));
     // The child turned its code page 932 bytes into these characters.
     EXPECT_EQ(WideText(label), L"\u30BF\u30C3\u30C1\u30D1\u30CD\u30EB\u306E\u8A2D\u5B9A \u8868\u793A \u30BD\u30D5\u30C8");
-    ASSERT_TRUE(tb::Poll([&] { return tb::IsVisible(window); }));
+    ASSERT_TRUE(tb::Poll([&] { return tb::IsVisible(window); }, kSlowMs));
     Sleep(300);  // let the first paint reach the display
 
     std::string path = tb::Screenshot("japanese");
@@ -105,13 +109,13 @@ TEST(WineMessageBox, FoundReadAndAnsweredWithoutBlocking)
 {
     tb::Process helper = tb::StartPath(Helper("tb_window.exe"), "msgbox");
     ASSERT_TRUE(helper.Valid());
-    tb::MessageBoxInfo box = tb::WaitMessageBox(10000, helper.Pid());
+    tb::MessageBoxInfo box = tb::WaitMessageBox(kSlowMs, helper.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box.caption, "tb question");
     EXPECT_EQ(box.text, "Keep the new settings?");
     tb::PressButton(box.window, IDNO);
     DWORD code = 0;
-    ASSERT_TRUE(helper.WaitExit(5000, &code));
+    ASSERT_TRUE(helper.WaitExit(kSlowMs, &code));
     EXPECT_EQ(code, static_cast<DWORD>(IDNO));
 }
 
@@ -120,25 +124,25 @@ TEST(WineInput, RealMouseAndKeyboardReachTheWindow)
     {
         tb::Process helper = tb::StartPath(Helper("tb_window.exe"), "input");
         ASSERT_TRUE(helper.Valid());
-        HWND window = tb::WaitWindow("TbWindow", nullptr, 10000, helper.Pid());
+        HWND window = tb::WaitWindow("TbWindow", nullptr, kSlowMs, helper.Pid());
         ASSERT_NE(window, nullptr);
         HWND button = nullptr;
-        ASSERT_TRUE(tb::Poll([&] { return tb::IsVisible(button = tb::Control(window, 101)); }));
+        ASSERT_TRUE(tb::Poll([&] { return tb::IsVisible(button = tb::Control(window, 101)); }, kSlowMs));
         RECT r = tb::ScreenRect(button);
         tb::MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         DWORD code = 0;
-        ASSERT_TRUE(helper.WaitExit(5000, &code));
+        ASSERT_TRUE(helper.WaitExit(kSlowMs, &code));
         EXPECT_EQ(code, 5u);
     }
     {
         tb::Process helper = tb::StartPath(Helper("tb_window.exe"), "input");
         ASSERT_TRUE(helper.Valid());
-        HWND window = tb::WaitWindow("TbWindow", nullptr, 10000, helper.Pid());
+        HWND window = tb::WaitWindow("TbWindow", nullptr, kSlowMs, helper.Pid());
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(tb::Poll([&] { return GetForegroundWindow() == window; }));
+        ASSERT_TRUE(tb::Poll([&] { return GetForegroundWindow() == window; }, kSlowMs));
         tb::SendKey('A');
         DWORD code = 0;
-        ASSERT_TRUE(helper.WaitExit(5000, &code));
+        ASSERT_TRUE(helper.WaitExit(kSlowMs, &code));
         EXPECT_EQ(code, 6u);
     }
 }
@@ -147,11 +151,11 @@ TEST(WineInput, ScrollSendsWhatADragSends)
 {
     tb::Process helper = tb::StartPath(Helper("tb_window.exe"), "scroll");
     ASSERT_TRUE(helper.Valid());
-    HWND window = tb::WaitWindow("TbWindow", nullptr, 10000, helper.Pid());
+    HWND window = tb::WaitWindow("TbWindow", nullptr, kSlowMs, helper.Pid());
     ASSERT_NE(window, nullptr);
     HWND trackbar = nullptr;
     HWND bar = nullptr;
-    ASSERT_TRUE(tb::Poll([&] { return (bar = tb::Control(window, 103)) != nullptr; }));
+    ASSERT_TRUE(tb::Poll([&] { return (bar = tb::Control(window, 103)) != nullptr; }, kSlowMs));
     trackbar = tb::Control(window, 102);
     ASSERT_NE(trackbar, nullptr);
     tb::Scroll(trackbar, 7);
