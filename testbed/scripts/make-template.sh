@@ -12,6 +12,15 @@ win64=$(cd "$1" && pwd)
 template=${TB_TEMPLATE:-$(dirname "$win64")/prefix-template}
 stamp="$(wine --version 2>/dev/null) $(md5sum <"$here/make-template.sh" | cut -c1-16)"
 
+# Prefix copies a killed test run left behind: end their servers, remove them.
+if [ -d "$(dirname "$template")/prefixes" ]; then
+  for p in "$(dirname "$template")"/prefixes/*/prefix; do
+    [ -d "$p" ] || continue
+    WINEPREFIX=$p timeout 10 wineserver -k 2>/dev/null || true
+  done
+  rm -rf "$(dirname "$template")/prefixes"
+fi
+
 if [ -f "$template/tb-stamp" ] && [ "$(cat "$template/tb-stamp")" = "$stamp" ]; then
   echo "testbed: template prefix $template is up to date"
   exit 0
