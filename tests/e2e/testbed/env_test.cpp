@@ -168,3 +168,15 @@ TEST(WineInput, ScrollSendsWhatADragSends)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WineCrash, CrashingProgramEndsWithTheExceptionInsteadOfWaitingInADebugger)
+{
+    DWORD start = GetTickCount();
+    int code = tb::Run(Helper("tb_window.exe"), "crash", kSlowMs);
+    EXPECT_EQ(static_cast<DWORD>(code), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    EXPECT_LT(GetTickCount() - start, kSlowMs);
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 //   tb_window input      a window with a button: a click on it ends with 5,
 //                        the key A typed into the window ends with 6
 //   tb_window scroll     a trackbar and a scroll bar; the title lists every notification
+//   tb_window crash      writes through a null pointer
 #include <windows.h>
 #include <commctrl.h>
 
@@ -129,6 +130,11 @@ int main(int argc, char** argv)
     }
     if (strcmp(mode, "input") == 0) return Input();
     if (strcmp(mode, "scroll") == 0) return Scroll();
-    fprintf(stderr, "usage: tb_window japanese|msgbox|input|scroll\n");
+    if (strcmp(mode, "crash") == 0) {
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+        return 0;
+    }
+    fprintf(stderr, "usage: tb_window japanese|msgbox|input|scroll|crash\n");
     return 2;
 }
