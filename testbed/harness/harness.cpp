@@ -209,9 +209,16 @@ Process Launch(const std::string& path, const std::string& tail, const StartOpti
     }
     PROCESS_INFORMATION info;
     memset(&info, 0, sizeof(info));
-    if (!CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, output ? TRUE : FALSE, 0,
-                        nullptr, directory.c_str(),
-                        &startup, &info)) {
+    // Under load Wine now and then refuses a start with an internal error that
+    // a second try does not meet; any other error is final.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, output ? TRUE : FALSE, 0,
+                                 nullptr, directory.c_str(), &startup, &info);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
+    if (!started) {
         fprintf(stderr, "tb: cannot start %s (error %lu)\n", line.c_str(), GetLastError());
         return Process();
     }

@@ -51,6 +51,12 @@ Windows Registry Editor Version 5.00
 "winedbg.exe"=""
 "winemenubuilder.exe"=""
 
+; The Japanese font that the message box and menu fonts link to in a Japanese
+; session is an IPA font here: without this, message boxes show empty boxes
+; in place of Japanese text.
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS UI Gothic"="IPAPGothic"
+
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 
