@@ -37,7 +37,12 @@ struct Page {
     // that no control covers: the bottom-right one (the top-left one can lie
     // under the frame box's line), or the top-left one for a picture pushed
     // against the right and bottom edges of the area.
+    // Real mouse input travels through the X server, so on a loaded machine the
+    // page may draw a little after the last move: the picture gets up to 3 s.
     bool PictureAt(int x, int y, COLORREF screen, bool topLeftCorner = false) const {
+        return tb::Poll([&] { return PictureNow(x, y, screen, topLeftCorner); }, 3000, 20);
+    }
+    bool PictureNow(int x, int y, COLORREF screen, bool topLeftCorner) const {
         const int w = 55, h = 44;
         if (pages::PixelAt(page, x + 6, y + 6) != screen) return false;
         if (topLeftCorner) return pages::PixelAt(page, x, y) == RGB(128, 128, 128);
