@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "wexant.h"
+
 namespace calib {
 
 // Little-endian unsigned 16-bit words throughout.
@@ -17,15 +19,9 @@ constexpr size_t kRecordWordsMax = kRecordBytes20 / 2;
 constexpr uint16_t CALIB_MARKER_SAVED = 6012;  // 0x177C
 static_assert(CALIB_MARKER_SAVED == 0x177C, "saved marker");
 
-// Registry value names (REG_BINARY, the whole record), in the driver's key and
-// the per-user key; the "S" names are for devices with product id 0x0512.
+// The record is saved as a REG_BINARY value (names in wexant.h) in the driver's key
+// and the per-user key; the "S" names are for devices with this product id.
 constexpr uint16_t kProductIdS = 0x0512;
-constexpr const char kValueCaldata9[] = "Caldata9";
-constexpr const char kValueCaldata12[] = "Caldata12";
-constexpr const char kValueCaldata20[] = "Caldata20";
-constexpr const char kValueCaldata9S[] = "Caldata9S";
-constexpr const char kValueCaldata12S[] = "Caldata12S";
-constexpr const char kValueCaldata20S[] = "Caldata20S";
 
 // Shape of each record.
 //   word 0                     marker
@@ -49,9 +45,9 @@ struct RecordShape {
     const char* valueNameS;
 };
 
-constexpr RecordShape kShape9 = {9, 3, 3, kRecordBytes9, 1, 4, 1, 1, 7, 54, kValueCaldata9, kValueCaldata9S};
-constexpr RecordShape kShape12 = {12, 4, 3, kRecordBytes12, 1, 5, 1, 1, 8, 79, kValueCaldata12, kValueCaldata12S};
-constexpr RecordShape kShape20 = {20, 5, 4, kRecordBytes20, 1, 6, 1, 2, 10, 153, kValueCaldata20, kValueCaldata20S};
+constexpr RecordShape kShape9 = {9, 3, 3, kRecordBytes9, 1, 4, 1, 1, 7, 54, wexant::kValCaldata9, wexant::kValCaldata9S};
+constexpr RecordShape kShape12 = {12, 4, 3, kRecordBytes12, 1, 5, 1, 1, 8, 79, wexant::kValCaldata12, wexant::kValCaldata12S};
+constexpr RecordShape kShape20 = {20, 5, 4, kRecordBytes20, 1, 6, 1, 2, 10, 153, wexant::kValCaldata20, wexant::kValCaldata20S};
 
 // Shape for a point count (9, 12 or 20; anything else gives the 9-point shape).
 constexpr const RecordShape& ShapeForPoints(int points) {

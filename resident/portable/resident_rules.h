@@ -33,12 +33,12 @@ static_assert(kOffset20S + calib::kRecordBytes20 == kBundleSize, "bundle size");
 
 // In the order in which the loader reads the values.
 constexpr BundleSlot kBundleSlots[6] = {
-    {calib::kValueCaldata9, kOffset9, calib::kRecordBytes9, 0x01},
-    {calib::kValueCaldata9S, kOffset9S, calib::kRecordBytes9, 0x10},
-    {calib::kValueCaldata12, kOffset12, calib::kRecordBytes12, 0x02},
-    {calib::kValueCaldata12S, kOffset12S, calib::kRecordBytes12, 0x20},
-    {calib::kValueCaldata20, kOffset20, calib::kRecordBytes20, 0x04},
-    {calib::kValueCaldata20S, kOffset20S, calib::kRecordBytes20, 0x40},
+    {wexant::kValCaldata9, kOffset9, calib::kRecordBytes9, 0x01},
+    {wexant::kValCaldata9S, kOffset9S, calib::kRecordBytes9, 0x10},
+    {wexant::kValCaldata12, kOffset12, calib::kRecordBytes12, 0x02},
+    {wexant::kValCaldata12S, kOffset12S, calib::kRecordBytes12, 0x20},
+    {wexant::kValCaldata20, kOffset20, calib::kRecordBytes20, 0x04},
+    {wexant::kValCaldata20S, kOffset20S, calib::kRecordBytes20, 0x40},
 };
 constexpr size_t kBundleSlotCount = sizeof(kBundleSlots) / sizeof(kBundleSlots[0]);
 constexpr size_t kLargestRecord = calib::kRecordBytes20;
