@@ -227,6 +227,19 @@ constexpr const char kMutexTavrick[] = "3CAF49DD-70D3-15d3-AA22-01A8C6B35249";
 constexpr const char kMutexSetup[] = "A3RG84LF-O13F-1LY5-F18G-05S09488TD51";
 constexpr uint32_t kMutexAllAccess = 0x1F0001;
 
+// The single-instance rule's mutex of each program that keeps one (Brandoke
+// looks for a window of its class instead). AcquireSingleInstance applies it.
+struct SingleInstanceMutex {
+    const char* program;
+    const char* name;
+};
+constexpr SingleInstanceMutex SINGLE_INSTANCE_MUTEX[] = {
+    {"Quintrel.exe", kMutexQuintrel},
+    {"Jostel.exe", kMutexJostel},
+    {"Tavrick.exe", kMutexTavrick},
+    {"Setup.exe", kMutexSetup},
+};
+
 constexpr const char kResidentWindowClass[] = "TAVRICK:MAIN";
 constexpr const char kResidentWindowTitle[] = "TAVRICK";
 constexpr const char kCalibWindowClass[] = "CALIB:MAIN";

@@ -26,13 +26,19 @@ void DetectWindowsGeneration()
     if (info.dwMajorVersion == 5 && info.dwMinorVersion != 0) g_bWinXP = TRUE;
 }
 
+// Appends the literal to the directory GetSystemDirectoryA or GetWindowsDirectoryA
+// left in the buffer, bounded by the buffer. The secure string calls are not in
+// the C runtime of every Windows that the programs meet, so the bound is checked
+// here.
 static BOOL AppendToDirectory(char* buffer, UINT length, const char* literal)
 {
+    size_t add = strlen(literal);
     if (length == 0 || length >= wexant::kPathBufferSize ||
-        strcat_s(buffer, wexant::kPathBufferSize, literal) != 0) {
+        add >= wexant::kPathBufferSize - length) {
         buffer[0] = '\0';
         return FALSE;
     }
+    memcpy(buffer + length, literal, add + 1);
     return TRUE;
 }
 
@@ -69,24 +75,35 @@ BOOL DriverRequest(DWORD code, const void* in, DWORD inSize, void* out, DWORD ou
     return ok;
 }
 
-BOOL AcquireSingleInstance(const char* name)
+BOOL AcquireSingleInstance(const char* name, HANDLE* kept)
 {
     HANDLE existing = OpenMutexA(wexant::kMutexAllAccess, FALSE, name);
     if (existing) {
         CloseHandle(existing);
         return FALSE;
     }
-    g_hInstanceMutex = CreateMutexA(nullptr, FALSE, name);
+    // Two starts a moment apart (a double click) can both miss the mutex
+    // above; only one of them creates it, the other is told it already exists.
+    HANDLE created = CreateMutexA(nullptr, FALSE, name);
+    DWORD error = GetLastError();
+    if (created && error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(created);
+        return FALSE;
+    }
+    // A mutex of that name that this process may not open (another user's
+    // instance) also means another instance runs.
+    if (!created && error == ERROR_ACCESS_DENIED) return FALSE;
+    g_hInstanceMutex = created;
+    if (kept) *kept = created;
     return TRUE;
 }
 
 void ReleaseSingleInstance()
 {
-    if (g_hInstanceMutex) {
-        ReleaseMutex(g_hInstanceMutex);
-        CloseHandle(g_hInstanceMutex);
-        g_hInstanceMutex = nullptr;
-    }
+    // Release only: the handle stays open, so the mutex lives as long as the
+    // process. Tavrick stays idle after its teardown at the end of a session,
+    // and no second instance may start beside it meanwhile.
+    if (g_hInstanceMutex) ReleaseMutex(g_hInstanceMutex);
 }
 
 BOOL RegReadDword(HKEY key, const char* name, DWORD* value)

@@ -28,9 +28,11 @@ HANDLE OpenDriverDevice();
 BOOL DriverRequest(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                    DWORD* returned = nullptr);
 
-// Single-instance rule: FALSE when another instance holds the named mutex;
-// else the mutex is created and kept until ReleaseSingleInstance.
-BOOL AcquireSingleInstance(const char* name);
+// Single-instance rule (SINGLE_INSTANCE_MUTEX): FALSE when another instance
+// holds the named mutex; else the mutex is created, its handle kept for the
+// program's life (and handed to *kept when asked for).
+BOOL AcquireSingleInstance(const char* name, HANDLE* kept = nullptr);
+// ReleaseMutex on the kept handle; the handle stays open until the process ends.
 void ReleaseSingleInstance();
 
 // REG_DWORD read rule: *value changes only when the stored value is exactly 4 bytes.

@@ -36,6 +36,11 @@ tb_make_prefix "$build/prefix-template" "$WINEPREFIX" "$win64"
 for f in gralen.dll LAROP.dll; do
   [ -f "$win64/standins/$f" ] && cp "$win64/standins/$f" "$WINEPREFIX/$sys32_rel/$f"
 done
+# The driver package's files in the system directory: the panel picture of the
+# first settings page and the driver list (staged with the build) are there,
+# as after a real installation.
+cp "$root/testbed/data/panel.bmp" "$WINEPREFIX/$sys32_rel/panel.bmp"
+[ -f "$WINEPREFIX/$sys32_rel/Dvrlist.txt" ] || cp "$root/testbed/data/Dvrlist.txt" "$WINEPREFIX/$sys32_rel/"
 
 if [ -z "${DISPLAY:-}" ]; then
   own_display=1

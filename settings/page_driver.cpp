@@ -41,6 +41,10 @@ void CDriverPage::OnFileVersion() {
     if (!MakeWindowsPath(command, kFileNotepad) || !MakeSystemPath(list, kFileDvrlist)) return;
     DWORD attributes = GetFileAttributesA(list);
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(list, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_READONLY);
-    if (strcat_s(command, sizeof(command), " ") != 0 || strcat_s(command, sizeof(command), list) != 0) return;
+    // Notepad's path, a blank and the list's path must fit the command line.
+    size_t used = strlen(command), add = strlen(list);
+    if (used + 1 + add >= sizeof(command)) return;
+    command[used] = ' ';
+    memcpy(command + used + 1, list, add + 1);
     WinExec(command, SW_SHOWNORMAL);
 }
