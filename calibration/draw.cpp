@@ -7,7 +7,10 @@
 
 static int g_nAnchorIndex = 0;
 static int g_nAnchorX = 0, g_nAnchorY = 0;
-static calib::CursorState g_cursor;
+// The cursor as far as this program is concerned, and how many net hiding
+// steps the last hide made (the next show undoes them).
+BOOL g_bCursorShown = TRUE;
+int g_nCursorHideCount = 0;
 static BOOL g_bTrailOpen = FALSE;
 static int g_nTrailX = 0, g_nTrailY = 0;
 
@@ -33,7 +36,13 @@ static int CountedShowCursor(bool show, void*)
 
 BOOL SetCursorVisibility(int mode)
 {
-    return calib::SetCursorVisibility(&g_cursor, mode, CountedShowCursor, nullptr) ? TRUE : FALSE;
+    calib::CursorState state;
+    state.shown = g_bCursorShown != FALSE;
+    state.hideCount = g_nCursorHideCount;
+    const bool was = calib::SetCursorVisibility(&state, mode, CountedShowCursor, nullptr);
+    g_bCursorShown = state.shown ? TRUE : FALSE;
+    g_nCursorHideCount = state.hideCount;
+    return was ? TRUE : FALSE;
 }
 
 static void GridPoint(int index, int* x, int* y)
@@ -107,8 +116,7 @@ static void StraightSweep(HDC dc, int x0, int y0, int x1, int y1, int step, bool
     for (int pass = 0; pass < 2; ++pass) {
         const int every = pass == 0 ? 20 : step;
         if (pass == 1) SelectObject(dc, white);
-        for (int k = from; down ? k >= to : k <= to; k += down ? -1 : 1) {
-            if (k % every != 0) continue;
+        for (int k : calib::SweepStops(from, to, down, every)) {
             MoveToEx(dc, x0, y0, nullptr);
             if (horizontal)
                 LineTo(dc, k, y1);
@@ -150,8 +158,7 @@ static void SweepDiagonal(HDC dc, int x0, int y0, int x1, int y1, int step)
     for (int pass = 0; pass < 2 && calib::DiagonalHasStages(x0); ++pass) {
         if (pass == 1) SelectObject(dc, white);
         MoveToEx(dc, x0, y0, nullptr);
-        for (int k = x0; k >= x1; --k) {
-            if (k % step != 0) continue;
+        for (int k : calib::SweepStops(x0, x1, true, step)) {
             int h = calib::DiagonalStageY(x0, y0, y1, k);
             LineTo(dc, k, h);
             MoveToEx(dc, k, h, nullptr);

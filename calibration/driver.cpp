@@ -8,32 +8,38 @@
 WORD g_wDeviceKind = 0;
 BOOL g_bCalibSent = FALSE;
 
-static WORD g_wRawX9[9], g_wRawY9[9];
-static WORD g_wRawX12[12], g_wRawY12[12];
-static WORD g_wRawX20[20], g_wRawY20[20];
+// Raw coordinates per panel point (row by row), one array for each grid
+// size; a point keeps its last capture for the rest of the run.
+struct RawGridWords {
+    WORD w9[9];
+    WORD w12[12];
+    WORD w20[20];
+};
+static RawGridWords g_wRawX, g_wRawY;
 
-// The driver's touch record: raw X/Y at bytes 2 and 4, device number at 14, product id at 16.
-static const DWORD kTouchRecordSize = 18;
-static BYTE g_touchRecord[kTouchRecordSize];
-
-static WORD RecordField(int offset)
-{
-    return static_cast<WORD>(g_touchRecord[offset] | (g_touchRecord[offset + 1] << 8));
-}
+// The driver's answer to the last touch read.
+static calib::TouchRecord g_touchRecord;
 
 WORD* RawX(int points)
 {
-    return points == 20 ? g_wRawX20 : points == 12 ? g_wRawX12 : g_wRawX9;
+    return points == 20 ? g_wRawX.w20 : points == 12 ? g_wRawX.w12 : g_wRawX.w9;
 }
 
 WORD* RawY(int points)
 {
-    return points == 20 ? g_wRawY20 : points == 12 ? g_wRawY12 : g_wRawY9;
+    return points == 20 ? g_wRawY.w20 : points == 12 ? g_wRawY.w12 : g_wRawY.w9;
 }
 
 static BOOL UsesSecondForm()
 {
     return g_wDeviceKind == calib::kProductIdS;
+}
+
+// Data of the value named by a touched device's instance path under the
+// driver's key: 2 when the panel of monitor 2 is calibrated, else 1.
+static DWORD InstanceMonitorValue()
+{
+    return calib::IsMonitor2(g_dwNComm, g_bSecondDriverPresent != FALSE, g_bArgumentS != FALSE) ? 2 : 1;
 }
 
 // Marks the touched device as the panel of monitor 1 or 2: the value named by
@@ -58,8 +64,7 @@ static void MarkTouchedDevice(WORD deviceNumber)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::DriverParametersKey, 0, wexant::kKeyWriteAccess,
                       &paramsKey) != ERROR_SUCCESS)
         return;
-    DWORD monitor = calib::IsMonitor2(g_dwNComm, g_bSecondDriverPresent != FALSE, g_bArgumentS != FALSE) ? 2 : 1;
-    RegWriteDword(paramsKey, path, monitor);
+    RegWriteDword(paramsKey, path, InstanceMonitorValue());
     RegCloseKey(paramsKey);
 }
 
@@ -67,11 +72,12 @@ BOOL ReadTouchRecord()
 {
     DWORD returned = 0;
     // A short answer leaves zeros, never the previous touch.
-    ZeroMemory(g_touchRecord, sizeof(g_touchRecord));
-    if (!DriverRequest(wexant::IOCTL_WEXANT_READ_TOUCH, nullptr, 0, g_touchRecord, kTouchRecordSize, &returned))
+    ZeroMemory(&g_touchRecord, sizeof(g_touchRecord));
+    if (!DriverRequest(wexant::IOCTL_WEXANT_READ_TOUCH, nullptr, 0, &g_touchRecord, sizeof(g_touchRecord),
+                       &returned))
         return FALSE;
-    g_wDeviceKind = RecordField(16);
-    MarkTouchedDevice(RecordField(14));
+    g_wDeviceKind = g_touchRecord.wProductId;
+    MarkTouchedDevice(g_touchRecord.wDeviceNumber);
     return TRUE;
 }
 
@@ -108,7 +114,7 @@ BOOL CapturePoint(int screenIndex, HWND)
     // The on-screen grid and the panel grid have the same size; an index
     // outside it (never made by the window) stores nothing.
     if (panel < 0 || panel >= points) return FALSE;
-    RawX(points)[panel] = RecordField(2);
-    RawY(points)[panel] = RecordField(4);
+    RawX(points)[panel] = g_touchRecord.wRawX;
+    RawY(points)[panel] = g_touchRecord.wRawY;
     return TRUE;
 }

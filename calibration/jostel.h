@@ -6,6 +6,7 @@
 #include "calib_layout.h"
 #include "calib_record.h"
 #include "calib_solver.h"
+#include "touch_record.h"
 #include "winutil.h"
 
 // ---- Start-up and settings (main.cpp) ----------------------------------------
@@ -46,8 +47,8 @@ BOOL SolveCalibration(HWND window);
 void BuildCalibRecord();
 void SaveCalibRecord();
 void ShowCalibError(HWND window, int code);
-// Record buffer of this point count (RecordBytes(points) long).
-BYTE* CalibRecordBuffer(int points);
+// Record buffer of this point count (its layout RecordBytes(points) long).
+calib::CalibRecord* CalibRecordBuffer(int points);
 
 // ---- Window and key box (window.cpp) -------------------------------------------------------
 extern BOOL g_bTestMode;
@@ -63,6 +64,9 @@ LRESULT CALLBACK CalibWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 INT_PTR CALLBACK KeyBoxProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Drawing (draw.cpp) ---------------------------------------------------------------------
+extern BOOL g_bCursorShown;
+extern int g_nCursorHideCount;
+
 enum { CURSOR_HIDE = 0, CURSOR_SHOW = 1, CURSOR_TOGGLE = 2 };
 BOOL SetCursorVisibility(int mode);
 void DrawCalibPrompt(HDC dc);

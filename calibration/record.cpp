@@ -5,13 +5,12 @@
 // Header and coefficient words of the last solve (word 0 unused), kept apart
 // from the record buffers until the solve has succeeded.
 static WORD g_wWorkingBody[calib::kRecordWordsMax];
-static BYTE g_calibRecord9[calib::kRecordBytes9];
-static BYTE g_calibRecord12[calib::kRecordBytes12];
-static BYTE g_calibRecord20[calib::kRecordBytes20];
+// The last record built for each grid size in this run.
+static calib::CalibRecord g_calibRecord9, g_calibRecord12, g_calibRecord20;
 
-BYTE* CalibRecordBuffer(int points)
+calib::CalibRecord* CalibRecordBuffer(int points)
 {
-    return points == 20 ? g_calibRecord20 : points == 12 ? g_calibRecord12 : g_calibRecord9;
+    return points == 20 ? &g_calibRecord20 : points == 12 ? &g_calibRecord12 : &g_calibRecord9;
 }
 
 BOOL SolveCalibration(HWND window)
@@ -28,7 +27,7 @@ BOOL SolveCalibration(HWND window)
 void BuildCalibRecord()
 {
     const int points = CurrentPointCount();
-    calib::BuildCalibRecord(points, g_wWorkingBody, CalibRecordBuffer(points));
+    calib::BuildCalibRecord(points, g_wWorkingBody, reinterpret_cast<uint8_t*>(CalibRecordBuffer(points)));
 }
 
 // Writes the record of the current size with the saved marker under one key.
@@ -40,10 +39,10 @@ static void SaveUnder(HKEY root, const char* path)
                         &key, nullptr) != ERROR_SUCCESS)
         return;
     const int points = CurrentPointCount();
-    BYTE* record = CalibRecordBuffer(points);
-    calib::SetRecordWord(record, 0, calib::CALIB_MARKER_SAVED);
-    RegSetValueExA(key, calib::RecordValueName(points, g_wDeviceKind), 0, REG_BINARY, record,
-                   static_cast<DWORD>(calib::RecordBytes(points)));
+    calib::CalibRecord* record = CalibRecordBuffer(points);
+    record->words[0] = calib::CALIB_MARKER_SAVED;  // the marker, word 0 of every layout
+    RegSetValueExA(key, calib::RecordValueName(points, g_wDeviceKind), 0, REG_BINARY,
+                   reinterpret_cast<const BYTE*>(record), static_cast<DWORD>(calib::RecordBytes(points)));
     RegCloseKey(key);
 }
 

@@ -28,16 +28,19 @@ static void PlaceKeyBox()
 
 // A click just beyond the key box's lower right corner brings the calibration
 // window to the front; the timer's repaint wipes what it drew on the test screen.
+// Without a key box no place is known to lie on the calibration window: a click
+// wherever the pointer happens to be could land on another program's window, so
+// none is made and only the repaint follows.
 static void SyntheticClick(HWND window)
 {
-    if (g_hKeyBox) {
+    if (g_hKeyBox && IsWindow(g_hKeyBox)) {
         RECT rc;
         GetWindowRect(g_hKeyBox, &rc);
         SetCursorPos(rc.right + 1, rc.bottom + 1);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        Sleep(10);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Sleep(10);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     SetTimer(window, kRepaintTimer, 50, nullptr);
 }
 
@@ -265,7 +268,10 @@ INT_PTR CALLBACK KeyBoxProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
                 InvalidateRect(g_hMainWnd, nullptr, TRUE);
                 DestroyWindow(hDlg);
                 if (g_hKeyBox == hDlg) g_hKeyBox = nullptr;
-            } else {
+            } else if (g_hKeyBox && IsWindow(g_hKeyBox) && IsWindow(g_hMainWnd)) {
+                // Update may have been pressed while the question was up: the
+                // program has then ended inside the question, and there is
+                // neither a key box to place nor a window to click on.
                 PlaceKeyBox();
                 SyntheticClick(g_hMainWnd);
             }

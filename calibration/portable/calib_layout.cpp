@@ -70,8 +70,11 @@ Placement PlaceCalibWindow(const PlacementInput& in) {
     const int w1 = static_cast<int>(in.resolutionX & 0xFFF), h1 = static_cast<int>(in.resolutionY & 0xFFF);
     const int w2 = static_cast<int>((in.resolutionX >> 16) & 0xFFF);
     const int h2 = static_cast<int>((in.resolutionY >> 16) & 0xFFF);
+    // A monitor stored 0 pixels wide or high would give a window that nobody
+    // can see or touch: the whole primary screen is covered instead.
     if (IsMonitor2(in.ncomm, in.secondDriverPresent, in.argumentS)) {
         p.monitor2 = true;
+        if (w2 == 0 || h2 == 0) return p;
         p.width = w2;
         p.height = h2;
         switch ((in.ncomm & 0xF0) >> 4) {
@@ -88,7 +91,7 @@ Placement PlaceCalibWindow(const PlacementInput& in) {
             p.width = h2;
             p.height = w2;
         }
-    } else if ((in.ncomm & 0x1) && !in.argumentS && !(in.ncomm & 0x2)) {
+    } else if ((in.ncomm & 0x1) && !in.argumentS && !(in.ncomm & 0x2) && w1 != 0 && h1 != 0) {
         p.width = w1;
         p.height = h1;
     }
@@ -115,6 +118,14 @@ SweepChoice ChooseSweep(int p, int i, int cols, int rows) {
     }
     if (i == p + 1 && pc == cols - 1 && ic == 0) return {SWEEP_DIAGONAL, 40};
     return none;
+}
+
+std::vector<int> SweepStops(int from, int to, bool down, int every) {
+    std::vector<int> stops;
+    if (every <= 0) return stops;
+    for (int k = from; down ? k >= to : k <= to; k += down ? -1 : 1)
+        if (k % every == 0) stops.push_back(k);
+    return stops;
 }
 
 int DiagonalStageY(int x0, int y0, int y1, int k) {

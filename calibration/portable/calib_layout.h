@@ -4,6 +4,7 @@
 // arrow-key moves and the cursor's display count. Portable: no Windows header.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 namespace calib {
 
@@ -59,6 +60,11 @@ struct SweepChoice {
 };
 // The guide sweep from anchor p to new index i on a cols x rows screen grid.
 SweepChoice ChooseSweep(int anchor, int index, int cols, int rows);
+
+// The stops of one pass of a guide sweep: k walks one pixel at a time from
+// `from` to `to`, both included (downward or upward), and stops wherever k is
+// a multiple of `every`. A walk whose start lies beyond its end makes no stop.
+std::vector<int> SweepStops(int from, int to, bool down, int every);
 
 // Height of the diagonal sweep's stage at x = k: the path heads from the old
 // target toward the window's left edge at the new row's height. 0 < x0 is

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pinned_records.h"
+
 namespace jostel {
 
 const char kDriverKey[] = "SYSTEM\\CurrentControlSet\\Services\\WEXANT\\Parameters";
@@ -17,30 +19,27 @@ void SetPointCount(int points)
 
 uint16_t PanelRawX(int points, int panel, const PanelModel& model)
 {
-    const calib::SolverGrid& g = calib::SolverGridFor(points);
-    int c = panel % g.cols, r = panel / g.cols;
-    int tx = model.mirrorX ? 4096 - g.targetX[c] : g.targetX[c];
-    return static_cast<uint16_t>(300 + tx * 13 / 16 + r * 7);
+    const pinned::PinnedGrid& grid = pinned::PinnedFor(points);
+    if (!model.mirrorX) return grid.rawX[panel];
+    // The panel's columns in the other order: raw X falls as the target X grows.
+    const int cols = points == 20 ? 5 : points == 12 ? 4 : 3;
+    const int c = panel % cols;
+    return grid.rawX[panel - c + (cols - 1 - c)];
 }
 
 uint16_t PanelRawY(int points, int panel, const PanelModel&)
 {
-    const calib::SolverGrid& g = calib::SolverGridFor(points);
-    int c = panel % g.cols, r = panel / g.cols;
-    return static_cast<uint16_t>(250 + g.targetY[r] * 14 / 16 - c * 5);
+    return pinned::PinnedFor(points).rawY[panel];
 }
 
-std::vector<uint8_t> ExpectedRecord(int points, const PanelModel& model)
+std::vector<uint8_t> PinnedRecord(int points)
 {
-    std::vector<uint16_t> rx(points), ry(points);
-    for (int p = 0; p < points; ++p) {
-        rx[p] = PanelRawX(points, p, model);
-        ry[p] = PanelRawY(points, p, model);
+    const pinned::PinnedGrid& grid = pinned::PinnedFor(points);
+    std::vector<uint8_t> record;
+    for (int w = 0; w < grid.words; ++w) {
+        record.push_back(static_cast<uint8_t>(grid.record[w] & 0xFF));
+        record.push_back(static_cast<uint8_t>(grid.record[w] >> 8));
     }
-    uint16_t body[calib::kRecordWordsMax] = {};
-    std::vector<uint8_t> record(calib::RecordBytes(points));
-    if (calib::SolveCalibration(points, rx.data(), ry.data(), body) != calib::CALIB_OK) return {};
-    calib::BuildCalibRecord(points, body, record.data());
     return record;
 }
 
@@ -141,12 +140,49 @@ HWND KeyBox(DWORD pid, DWORD timeoutMs)
     return found;
 }
 
-static bool DarkAt(int x, int y)
+bool BlackAt(int x, int y)
 {
     HDC screen = GetDC(nullptr);
     COLORREF c = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+int SeparatorRow(int y0, int y1, int width)
+{
+    const int w = width > 0 ? width : GetSystemMetrics(SM_CXSCREEN);
+    for (int y = y0; y <= y1; ++y)
+        if (BlackAt(2, y) && BlackAt(w / 3, y) && BlackAt(w - 3, y)) return y;
+    return -1;
+}
+
+void DrawStroke(int x0, int y0, int x1, int y1)
+{
+    tb::MouseMove(x0, y0);
+    tb::MouseDown(x0, y0);
+    for (int i = 1; i <= 10; ++i) tb::MouseMove(x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10);
+    tb::MouseUp(x1, y1);
+}
+
+bool TouchByMessage(Jostel* j, int s, const PanelModel& model)
+{
+    const int panel = calib::PanelIndex(s, j->points, j->rotation);
+    if (!tb::sim::InjectTouch(PanelRawX(j->points, panel, model), PanelRawY(j->points, panel, model)))
+        return false;
+    const size_t before = Count(wexant::IOCTL_WEXANT_READ_TOUCH);
+    POINT p = j->Target(s);
+    const LPARAM at = MAKELPARAM(p.x - j->rect.left, p.y - j->rect.top);
+    PostMessageA(j->window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(j->window, WM_LBUTTONUP, 0, at);
+    return tb::sim::WaitRequest(wexant::IOCTL_WEXANT_READ_TOUCH, before + 1, 15000);
+}
+
+bool CursorShowing()
+{
+    CURSORINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING);
 }
 
 bool WaitTestScreen(Jostel* j)
@@ -155,8 +191,178 @@ bool WaitTestScreen(Jostel* j)
     if (!box) return false;
     RECT r = tb::ScreenRect(box);
     // The click leaves a dot just beyond the box's corner until the repaint.
-    tb::Poll([&] { return DarkAt(r.right + 1, r.bottom + 1); }, 1000, 2);
-    return tb::Poll([&] { return !DarkAt(r.right + 1, r.bottom + 1); }, 3000);
+    tb::Poll([&] { return BlackAt(r.right + 1, r.bottom + 1); }, 1000, 2);
+    return tb::Poll([&] { return !BlackAt(r.right + 1, r.bottom + 1); }, 3000);
+}
+
+ScreenImage::ScreenImage()
+{
+    width_ = GetSystemMetrics(SM_CXSCREEN);
+    height_ = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bmi;
+    ZeroMemory(&bmi, sizeof(bmi));
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = width_;
+    bmi.bmiHeader.biHeight = -height_;  // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            const uint32_t* p = static_cast<const uint32_t*>(bits);
+            pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (pixels_.empty()) width_ = height_ = 0;
+}
+
+COLORREF ScreenImage::At(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return RGB(255, 255, 255);
+    uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];  // 0x00RRGGBB
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+bool ScreenImage::Red(int x, int y) const
+{
+    COLORREF c = At(x, y);
+    return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+bool ScreenImage::Dark(int x, int y) const
+{
+    COLORREF c = At(x, y);
+    return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+// The middle of the run of indices that share the largest count.
+static int MiddleOfThickest(const std::vector<int>& counts)
+{
+    int best = 0;
+    for (int c : counts) best = c > best ? c : best;
+    int first = -1, last = -1;
+    for (size_t i = 0; i < counts.size(); ++i)
+        if (counts[i] == best) {
+            if (first < 0) first = static_cast<int>(i);
+            last = static_cast<int>(i);
+        }
+    return (first + last) / 2;
+}
+
+bool FindRedCross(POINT* centre)
+{
+    ScreenImage image;
+    std::vector<int> perColumn(image.Width(), 0), perRow(image.Height(), 0);
+    int red = 0;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (image.Red(x, y)) {
+                ++perColumn[x];
+                ++perRow[y];
+                ++red;
+            }
+    if (red == 0) return false;
+    centre->x = MiddleOfThickest(perColumn);
+    centre->y = MiddleOfThickest(perRow);
+    return true;
+}
+
+int DarkPixels(const RECT& area, const std::vector<POINT>& spared, int spare, bool lineOnly)
+{
+    ScreenImage image;
+    int dark = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            bool skip = false;
+            for (POINT p : spared) skip = skip || (abs(x - p.x) <= spare && abs(y - p.y) <= spare);
+            if (skip || !image.Dark(x, y)) continue;
+            bool joined = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) joined = joined || ((dx || dy) && image.Dark(x + dx, y + dy));
+            if (!lineOnly || joined) ++dark;
+        }
+    return dark;
+}
+
+namespace {
+const char kCatcherClass[] = "JostelTestClickCatcher";
+LONG g_catcherClicks = 0;
+
+LRESULT CALLBACK CatcherProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN) InterlockedIncrement(&g_catcherClicks);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+ClickCatcher::ClickCatcher(const RECT& rect) : rect_(rect)
+{
+    g_catcherClicks = 0;
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
+    if (thread_) WaitForSingleObject(ready_, 10000);
+}
+
+ClickCatcher::~ClickCatcher()
+{
+    if (thread_) {
+        if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+    }
+    if (ready_) CloseHandle(ready_);
+}
+
+long ClickCatcher::Clicks() const
+{
+    return InterlockedCompareExchange(&g_catcherClicks, 0, 0);
+}
+
+DWORD WINAPI ClickCatcher::Run(void* self)
+{
+    ClickCatcher* me = static_cast<ClickCatcher*>(self);
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = CatcherProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = kCatcherClass;
+    RegisterClassA(&wc);
+    const RECT& r = me->rect_;
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCatcherClass, "catcher", WS_POPUP | WS_VISIBLE,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    me->window_ = window;
+    if (window) UpdateWindow(window);
+    SetEvent(me->ready_);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (IsWindow(window)) DestroyWindow(window);
+    return 0;
+}
+
+std::vector<HWND> KeyBoxes(DWORD pid)
+{
+    std::vector<HWND> boxes;
+    for (HWND w : tb::TopWindows(pid))
+        if (tb::ClassOf(w) == "#32770" && !GetDlgItem(w, 0xFFFF) && GetDlgItem(w, 1004) && tb::IsVisible(w))
+            boxes.push_back(w);
+    return boxes;
 }
 
 std::string Text932(HWND window)

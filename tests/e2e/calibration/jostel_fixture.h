@@ -23,15 +23,16 @@ extern const char kSecondKey[];
 // Option for a point count (9, 12, 20), written to the per-user key.
 void SetPointCount(int points);
 
-// Raw panel coordinates of a panel point of a plausible, slightly skewed panel.
-// mirrorX makes the raw X fall as the target X grows (a mirrored panel).
+// Raw panel coordinates of a panel point. By default the turned, skewed panel
+// whose records are pinned (pinned_records.h); mirrorX makes the raw X fall as
+// the target X grows (a mirrored panel, which no solve accepts).
 struct PanelModel {
     bool mirrorX = false;
 };
 uint16_t PanelRawX(int points, int panel, const PanelModel& model = {});
 uint16_t PanelRawY(int points, int panel, const PanelModel& model = {});
-// The record the solver makes of that panel (marker 0).
-std::vector<uint8_t> ExpectedRecord(int points, const PanelModel& model = {});
+// The pinned record of the default panel (marker 0), worked out apart from the program.
+std::vector<uint8_t> PinnedRecord(int points);
 
 struct Jostel {
     tb::Process process;
@@ -65,6 +66,61 @@ HWND KeyBox(DWORD pid, DWORD timeoutMs = 5000);
 // makes beside it has arrived and been wiped by the repaint, so that it can no
 // longer land on a calibration screen that a later key brings back.
 bool WaitTestScreen(Jostel* j);
+
+// The screen as it is now, 32-bit pixels.
+class ScreenImage {
+public:
+    ScreenImage();
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF At(int x, int y) const;
+    bool Red(int x, int y) const;
+    bool Dark(int x, int y) const;
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+// Centre of the red target cross on the screen: the middle of its thickest
+// column and of its thickest row. False when no red pixel is on the screen.
+bool FindRedCross(POINT* centre);
+// Dark pixels inside a rectangle of the screen, leaving out the squares of
+// half-size `spare` around the given points; with lineOnly only those that
+// touch another dark pixel (part of a line, not a lone dot).
+int DarkPixels(const RECT& area, const std::vector<POINT>& spared, int spare, bool lineOnly = false);
+
+// A top-level window of the test in a thread of its own that counts the left
+// clicks it receives (real mouse input from any program).
+class ClickCatcher {
+public:
+    explicit ClickCatcher(const RECT& rect);
+    ~ClickCatcher();
+    bool Ready() const { return window_ != nullptr; }
+    long Clicks() const;
+
+private:
+    static DWORD WINAPI Run(void* self);
+    RECT rect_;
+    HANDLE thread_ = nullptr;
+    HANDLE ready_ = nullptr;
+    HWND window_ = nullptr;
+    DWORD threadId_ = 0;
+};
+
+// Visible key boxes of the process.
+std::vector<HWND> KeyBoxes(DWORD pid);
+
+// A black pixel on the screen.
+bool BlackAt(int x, int y);
+// A row that is black across the width (the screen's unless given), between y0 and y1; -1 when none.
+int SeparatorRow(int y0, int y1, int width = 0);
+// A stroke of real mouse input with the left button held.
+void DrawStroke(int x0, int y0, int x1, int y1);
+// As TouchTarget, but the button messages are posted to the window: the
+// pointer stays where it is.
+bool TouchByMessage(Jostel* j, int screenIndex, const PanelModel& model = {});
+// The cursor of the foreground program is shown (its display count is not negative).
+bool CursorShowing();
 
 // A window's text in code page 932 bytes (the Japanese texts as the sources spell them).
 std::string Text932(HWND window);

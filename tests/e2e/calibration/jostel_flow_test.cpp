@@ -32,7 +32,7 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
     ASSERT_TRUE(TouchAll(&j));
 
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
-    const std::vector<uint8_t> expected = ExpectedRecord(points);
+    const std::vector<uint8_t> expected = PinnedRecord(points);
     ASSERT_EQ(expected.size(), calib::RecordBytes(points));
     std::vector<uint8_t> sent = LastInput(IOCTL_WEXANT_SET_CALIB);
     ASSERT_EQ(sent.size(), expected.size());
@@ -100,7 +100,7 @@ TEST(JostelCalibration, ProductId0512UsesTheSecondFormsAndNames)
     ASSERT_TRUE(Start(&j, 12, 0));
     ASSERT_TRUE(TouchAll(&j, {}, 0, 0x0512));
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 15000));
-    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), ExpectedRecord(12));
+    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), PinnedRecord(12));
     tb::PostKey(j.window, VK_RETURN);
     ASSERT_TRUE(j.process.WaitExit(15000));
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT_S), 1u);
@@ -168,6 +168,27 @@ TEST(JostelCalibration, HomeThenEnterCommitsAndSavesNothing)
         EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kDriverKey, name)) << name;
         EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, name)) << name;
     }
+}
+
+TEST(JostelCalibration, HomeBackReadsPointCountAndRotationAgain)
+{
+    // Changed while the test screen is up: 20 points, and the driver adds a
+    // quarter turn. Back on the calibration screen the grid and the mapping
+    // to the panel are the new ones.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 1, 15000));
+    ASSERT_TRUE(WaitTestScreen(&j));
+    SetPointCount(20);
+    ASSERT_TRUE(tb::sim::SetRotation(1));
+    tb::PostKey(j.window, VK_HOME);
+    j.points = 20;
+    j.rotation = 1;
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    ASSERT_TRUE(TouchAll(&j));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB), PinnedRecord(20));
 }
 
 TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)

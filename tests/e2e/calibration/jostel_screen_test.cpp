@@ -12,31 +12,6 @@ namespace {
 const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Services\\WEXANT\\Enum";
 const char kInstancePath[] = "USB\\VID_0EEF&PID_0500\\7&2A1B&0&3";
 
-bool BlackAt(int x, int y)
-{
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60;
-}
-
-// A row of the screen that is black across the whole width, between y0 and y1.
-int SeparatorRow(int y0, int y1)
-{
-    const int w = GetSystemMetrics(SM_CXSCREEN);
-    for (int y = y0; y <= y1; ++y)
-        if (BlackAt(2, y) && BlackAt(w / 3, y) && BlackAt(w - 3, y)) return y;
-    return -1;
-}
-
-void DrawStroke(int x0, int y0, int x1, int y1)
-{
-    tb::MouseMove(x0, y0);
-    tb::MouseDown(x0, y0);
-    for (int i = 1; i <= 10; ++i) tb::MouseMove(x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10);
-    tb::MouseUp(x1, y1);
-}
-
 // Test screen with the key box: its buttons, the close question (No, then
 // Yes), the help line at the bottom and top with a trail, Insert, Update.
 void KeyBoxTour(bool japanese)
@@ -67,7 +42,9 @@ void KeyBoxTour(bool japanese)
     box = KeyBox(j.process.Pid());
     ASSERT_TRUE(box);
 
-    // Closing: No puts the box back at the corner, Yes removes it.
+    // Closing: No puts the box back at the corner (moved away first), Yes removes it.
+    SetWindowPos(box, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(tb::Poll([&] { return tb::ScreenRect(box).left == 200 && tb::ScreenRect(box).top == 150; }));
     const char* question = japanese ? "キーボードがない場合は操作できなくなります。キーボックスを消しますか？"
                                     : "You cannot operate this test program when keyboard is not connected.Is key box closed?";
     tb::PressButton(box, IDCANCEL);
@@ -132,17 +109,51 @@ TEST(JostelScreen, KeyBoxAndTestScreenJapanese)
 
 TEST(JostelScreen, TwentyPointTargetsInRotationOne)
 {
-    // A sideways 20-point grid: 4 columns by 5 rows.
+    // A sideways 20-point grid on the 1024 x 768 screen: 4 columns by 5 rows,
+    // each target where the program draws its red cross, in screen order.
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    const int columns[4] = {25, 349, 674, 999};       // 100, 1399, 2697, 3996 of 4096
+    const int rows[5] = {18, 201, 384, 566, 749};     // 100, 1074, 2048, 3022, 3996 of 4096
     ASSERT_TRUE(tb::sim::SetRotation(1));
     SetPointCount(20);
     Jostel j;
     ASSERT_TRUE(Start(&j, 20, 1));
-    ASSERT_TRUE(TouchTarget(&j, 0));
-    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
-    tb::Screenshot("calibration-20-rotation-1");
-    POINT p = j.Target(3);
-    EXPECT_EQ(p.x, 3996 * 1024 / 4096);
-    EXPECT_EQ(j.Target(4).y, 1074 * 768 / 4096);
+    for (int s = 0; s < 20; ++s) {
+        const POINT want = {columns[s % 4], rows[s / 4]};
+        POINT seen = {-1, -1};
+        ASSERT_TRUE(tb::Poll([&] { return FindRedCross(&seen) && seen.x == want.x && seen.y == want.y; }, 15000))
+            << "target " << s << " expected at (" << want.x << ", " << want.y << "), the cross is at (" << seen.x
+            << ", " << seen.y << ")";
+        if (s == 4) tb::Screenshot("calibration-20-rotation-1");
+        ASSERT_TRUE(TouchTarget(&j, s)) << "target " << s;
+    }
+    // The panel was touched turned by a quarter: the record is still the panel's own.
+    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    EXPECT_EQ(LastInput(wexant::IOCTL_WEXANT_SET_CALIB), PinnedRecord(20));
+}
+
+TEST(JostelScreen, GuideSweepsLeaveNothingBehind)
+{
+    // From the end of a row to the start of the next the guide heads for the
+    // window's left edge and stops short of the new row: only the wipe pass
+    // removes it. After each move no line is left above the new row. (The
+    // wider white pen leaves a lone dark pixel at some joins of the black
+    // polyline as Wine draws them; those are no guide line.)
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    for (int s = 0; s < 3; ++s) {
+        SCOPED_TRACE(testing::Message() << "target " << s << " to " << s + 1);
+        const POINT from = j.Target(s), to = j.Target(s + 1);
+        ASSERT_TRUE(TouchTarget(&j, s));
+        ASSERT_TRUE(WaitCrossAt(to));
+        ASSERT_TRUE(WaitCrossAt(from, false));
+        const RECT above = {0, 0, w, to.y + 16};
+        EXPECT_EQ(DarkPixels(above, {from, to}, 16, true), 0);
+        EXPECT_LE(DarkPixels(above, {from, to}, 16), 12);
+        if (s == 2) tb::Screenshot("after-diagonal-sweep");
+    }
 }
 
 TEST(JostelScreen, ArrowKeysMoveTheTargetWithWrapAround)
@@ -176,7 +187,6 @@ TEST(JostelScreen, ArrowKeysMoveTheTargetWithWrapAround)
 TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
 {
     // Monitor 1 is 512 x 768, monitor 2 512 x 384: monitor 2 to the right lies on the test screen.
-    const DWORD resX = (512u << 16) | 512u, resY = (384u << 16) | 768u;
     tb::reg::SetString(HKEY_LOCAL_MACHINE, kEnumKey, "3", kInstancePath);
     // The driver package makes the driver's key; the marking only opens it.
     tb::reg::CreateKey(HKEY_LOCAL_MACHINE, kDriverKey);
@@ -189,6 +199,7 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         RECT rect;
         bool mode2;
         DWORD monitor;
+        DWORD resolutionX = (512u << 16) | 512u, resolutionY = (384u << 16) | 768u;
     } cases[] = {
         {"S: monitor 2 to the right", "S", 0x41, true, 0, {512, 0, 1024, 384}, true, 2},
         {"s, rotated: width and height exchanged", "s", 0x41, true, 1, {512, 0, 896, 512}, true, 2},
@@ -196,6 +207,11 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         {"S without nComm bit 0", "S", 0x40, true, 0, {0, 0, 1024, 768}, false, 1},
         {"monitor 1", "", 0x01, true, 0, {0, 0, 512, 768}, false, 1},
         {"arranged by the system", "", 0x03, true, 0, {0, 0, 1024, 768}, false, 1},
+        // A monitor stored 0 wide or high: the whole primary screen, as without the dual-monitor function.
+        {"S: monitor 2 0 wide", "S", 0x41, true, 0, {0, 0, 1024, 768}, true, 2, (0u << 16) | 512u},
+        {"S, rotated: monitor 2 0 high", "S", 0x41, true, 1, {0, 0, 1024, 768}, true, 2, (512u << 16) | 512u,
+         (0u << 16) | 768u},
+        {"monitor 1 0 high", "", 0x01, true, 0, {0, 0, 1024, 768}, false, 1, (512u << 16) | 512u, (384u << 16) | 0u},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -204,8 +220,8 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, kInstancePath);
         tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kSecondKey);
         if (k.second) {
-            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", resX);
-            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", resY);
+            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", k.resolutionX);
+            tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", k.resolutionY);
             tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", k.ncomm);
         }
         Jostel j;

@@ -125,6 +125,38 @@ TEST(Placement, WindowRectangleByLayout) {
     }
 }
 
+TEST(Placement, ZeroSizedMonitorCoversThePrimaryScreen) {
+    // A stored width or height of 0 for the monitor the window goes to would
+    // make a window nobody can see or touch; the other monitor's zeros do not matter.
+    struct Case {
+        const char* what;
+        uint32_t resX, resY, ncomm;
+        bool argS;
+        int rotation;
+        Placement expected;
+    } cases[] = {
+        {"monitor 2 width 0", (0u << 16) | 1024u, (600u << 16) | 768u, 0x41, true, 0, {0, 0, 1280, 1024, true}},
+        {"monitor 2 height 0", (800u << 16) | 1024u, (0u << 16) | 768u, 0x41, true, 0, {0, 0, 1280, 1024, true}},
+        {"monitor 2 height 0, rotated", (800u << 16) | 1024u, (0u << 16) | 768u, 0x61, true, 1, {0, 0, 1280, 1024, true}},
+        {"monitor 2 width 0x1000 (masked to 0)", (0x1000u << 16) | 1024u, (600u << 16) | 768u, 0x41, true, 0,
+         {0, 0, 1280, 1024, true}},
+        {"monitor 2 fine, monitor 1 width 0", (800u << 16) | 0u, (600u << 16) | 768u, 0x41, true, 0, {0, 0, 800, 600, true}},
+        {"monitor 1 width 0", (800u << 16) | 0u, (600u << 16) | 768u, 0x01, false, 0, {0, 0, 1280, 1024, false}},
+        {"monitor 1 height 0", (800u << 16) | 1024u, (600u << 16) | 0u, 0x01, false, 0, {0, 0, 1280, 1024, false}},
+        {"monitor 1 fine, monitor 2 both 0", 1024u, 768u, 0x01, false, 0, {0, 0, 1024, 768, false}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        PlacementInput in = {1280, 1024, k.resX, k.resY, k.ncomm, true, k.argS, k.rotation};
+        Placement p = PlaceCalibWindow(in);
+        EXPECT_EQ(p.x, k.expected.x);
+        EXPECT_EQ(p.y, k.expected.y);
+        EXPECT_EQ(p.width, k.expected.width);
+        EXPECT_EQ(p.height, k.expected.height);
+        EXPECT_EQ(p.monitor2, k.expected.monitor2);
+    }
+}
+
 TEST(Drawing, SweepChoice) {
     struct Case {
         int anchor, index, cols, rows;
@@ -149,15 +181,36 @@ TEST(Drawing, SweepChoice) {
 
 TEST(Drawing, DiagonalStagesOnA1024Window) {
     // Point 2 (999, 18) to point 3 (25, 384) of the 9-point grid.
-    std::vector<int> ks;
-    for (int k = 999; k >= 25; --k)
-        if (k % 40 == 0) ks.push_back(k);
+    std::vector<int> ks = SweepStops(999, 25, true, 40);
     ASSERT_EQ(ks.size(), 24u);
-    EXPECT_EQ(ks.front(), 960);
-    EXPECT_EQ(ks.back(), 40);
+    for (size_t n = 0; n < ks.size(); ++n) EXPECT_EQ(ks[n], 960 - 40 * static_cast<int>(n));
     EXPECT_EQ(DiagonalStageY(999, 18, 384, 960), 32);
     EXPECT_EQ(DiagonalStageY(999, 18, 384, 40), 369);
     EXPECT_FALSE(DiagonalHasStages(0));
+}
+
+TEST(Drawing, SweepStopsWalkBothEndsIncluded) {
+    struct Case {
+        int from, to;
+        bool down;
+        int every;
+        std::vector<int> stops;
+    } cases[] = {
+        {25, 999, false, 20, {}},                      // filled in below: 40, 60, ... 980
+        {512, 25, true, 40, {480, 440, 400, 360, 320, 280, 240, 200, 160, 120, 80, 40}},
+        {40, 80, false, 40, {40, 80}},                 // both ends are stops
+        {80, 40, true, 20, {80, 60, 40}},
+        {39, 41, false, 40, {40}},
+        {25, 512, true, 20, {}},                       // start on the wrong side: no stop
+        {512, 25, false, 20, {}},
+        {0, 0, true, 40, {0}},
+    };
+    for (int k = 40; k <= 980; k += 20) cases[0].stops.push_back(k);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.from << (k.down ? " down to " : " up to ") << k.to << " every "
+                                        << k.every);
+        EXPECT_EQ(SweepStops(k.from, k.to, k.down, k.every), k.stops);
+    }
 }
 
 TEST(Drawing, ArrowMovesWrap) {

@@ -5,6 +5,7 @@
 
 #include "calib_record.h"
 #include "calib_solver.h"
+#include "pinned_records.h"
 
 using namespace calib;
 
@@ -214,26 +215,78 @@ TEST(Record, HeaderWordsAreThePinnedPoints) {
     }
 }
 
+TEST(Record, WholeRecordsOfASkewedTurnedPanel) {
+    // Every word of a 9-, 12- and 20-point record, worked out apart from this
+    // solver. Every triangle differs from every other, so cells taken column by
+    // column, triangles swapped or a triangle's points taken in another order
+    // give another record.
+    for (int points : {9, 12, 20}) {
+        SCOPED_TRACE(points);
+        const pinned::PinnedGrid& grid = pinned::PinnedFor(points);
+        ASSERT_EQ(grid.words * 2, static_cast<int>(RecordBytes(points)));
+        uint16_t body[kRecordWordsMax] = {};
+        ASSERT_EQ(SolveCalibration(points, grid.rawX, grid.rawY, body), CALIB_OK);
+        uint8_t record[kRecordBytes20];
+        std::memset(record, 0xCC, sizeof(record));
+        BuildCalibRecord(points, body, record);
+        for (int w = 0; w < grid.words; ++w) EXPECT_EQ(RecordWord(record, w), grid.record[w]) << "word " << w;
+    }
+}
+
+TEST(Record, LayoutsNameThePartsOfABuiltRecord) {
+    // The record structures read a built record: header, cells and triangles by name.
+    for (int points : {9, 12, 20}) {
+        SCOPED_TRACE(points);
+        const pinned::PinnedGrid& grid = pinned::PinnedFor(points);
+        uint16_t body[kRecordWordsMax] = {};
+        ASSERT_EQ(SolveCalibration(points, grid.rawX, grid.rawY, body), CALIB_OK);
+        CalibRecord record;
+        std::memset(&record, 0xCC, sizeof(record));
+        BuildCalibRecord(points, body, reinterpret_cast<uint8_t*>(&record));
+        const uint16_t* w = grid.record;
+        if (points == 9) {
+            EXPECT_EQ(record.r9.wMarker, 0);
+            EXPECT_EQ(record.r9.wRawX[0], grid.rawX[3]);
+            EXPECT_EQ(record.r9.wRawY[2], grid.rawY[7]);
+            EXPECT_EQ(record.r9.cells[0].first.A, w[7]);
+            EXPECT_EQ(record.r9.cells[1].second.C, w[7 + 12 + 6 + 2]);
+            EXPECT_EQ(record.r9.cells[3].second.F, w[54]);
+        } else if (points == 12) {
+            EXPECT_EQ(record.r12.wRawX[3], grid.rawX[7]);
+            EXPECT_EQ(record.r12.wRawY[1], grid.rawY[5]);
+            EXPECT_EQ(record.r12.cells[0].first.A, w[8]);
+            EXPECT_EQ(record.r12.cells[5].second.F, w[79]);
+        } else {
+            EXPECT_EQ(record.r20.wRawX[4], grid.rawX[9]);
+            EXPECT_EQ(record.r20.wRawY[3], grid.rawY[17]);
+            EXPECT_EQ(record.r20.cells[0].first.A, w[10]);
+            EXPECT_EQ(record.r20.cells[6].first.E, w[10 + 12 * 6 + 4]);
+            EXPECT_EQ(record.r20.cells[11].second.F, w[153]);
+            for (uint16_t zero : record.r20.wZero) EXPECT_EQ(zero, 0);
+        }
+    }
+}
+
 TEST(Record, CellsAndTrianglesAreInRecordOrder) {
-    // The pinned triangle placed as the first triangle of a cell solves to the
-    // pinned words at that cell's word; check cell 0 of a 9-point grid.
+    // Identity raw values with three points of cell 0 moved: cell 0 and cell 1
+    // solve, cell 2's first triangle (points 3, 6, 7) fails on E. The words
+    // before the failure are those of their triangles in record order.
     std::vector<uint16_t> rx, ry;
     IdentityRaw(9, &rx, &ry);
     rx[0] = 300, ry[0] = 250;    // TL
     rx[3] = 290, ry[3] = 3800;   // BL
     rx[4] = 3700, ry[4] = 3810;  // BR
     uint16_t body[kRecordWordsMax] = {};
-    int rc = SolveCalibration(9, rx.data(), ry.data(), body);
-    // The second triangle of cell 0 and cell 1 share the moved points; whatever
-    // they give, the first six words of cell 0 are the pinned ones.
-    if (rc == CALIB_OK) {
-        const uint16_t expected[6] = {0x923C, 0x0068, 0x3FB8, 0x0069, 0x8C78, 0x1FDC};
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(body[7 + i], expected[i]);
-    } else {
-        EXPECT_GE(rc, CALIB_ERR_DETERMINANT);
-        EXPECT_EQ(body[7], 0x923C);
-        EXPECT_EQ(body[12], 0x1FDC);
-    }
+    ASSERT_EQ(SolveCalibration(9, rx.data(), ry.data(), body), CALIB_ERR_E);
+    const uint16_t expected[28] = {
+        0x923C, 0x0068, 0x3FB8, 0x0069, 0x8C78, 0x1FDC,  // cell 0, (TL, BL, BR)
+        0x12CB, 0x7A5D, 0x7F99, 0x0B1C, 0x8178, 0x1FD9,  // cell 0, (TL, TR, BR)
+        0xCD7F, 0xCD7F, 0x59E4, 0xDB2E, 0x24D0, 0x197D,  // cell 1, (TL, BL, BR)
+        0x0001, 0x0000, 0x0000, 0x0000, 0x0001, 0x0000,  // cell 1, (TL, TR, BR): untouched points
+        0x0001, 0xF828, 0x50DE, 0x0000,                  // cell 2: A to D, then E fails
+    };
+    for (int i = 0; i < 28; ++i) EXPECT_EQ(body[7 + i], expected[i]) << "word " << 7 + i;
+    EXPECT_EQ(body[35], 0) << "no word of the failed coefficient";
 }
 
 TEST(Record, UntouchedGridFailsWithDeterminant) {

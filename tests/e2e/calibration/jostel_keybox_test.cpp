@@ -1,0 +1,219 @@
+// The key box under Wine: its controls in both languages and the keys they
+// post, Insert while it is open, and the click the program makes beside it,
+// which must never land on another program's window.
+#include <gtest/gtest.h>
+
+#include "jostel_fixture.h"
+
+using namespace jostel;
+using wexant::IOCTL_WEXANT_CALIB_COMMIT;
+using wexant::IOCTL_WEXANT_CALIB_DISCARD;
+using wexant::IOCTL_WEXANT_SET_CALIB;
+
+namespace {
+
+// Monitor 1 of 512 x 768 on the 1024 x 768 screen: Jostel covers the left
+// half, another program's window (the catcher) lies in the right half.
+const RECT kLeftHalf = {0, 0, 512, 768};
+const RECT kCatcherRect = {600, 100, 1000, 700};
+const POINT kOnCatcher = {850, 600};
+
+void LeftHalfLayout()
+{
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 768u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x01);
+}
+
+// Closes the key box with the close box and Yes.
+void CloseKeyBox(Jostel* j, HWND box)
+{
+    tb::PressButton(box, IDCANCEL);
+    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j->process.Pid());
+    ASSERT_TRUE(ask);
+    tb::PressButton(ask.window, IDYES);
+    ASSERT_TRUE(tb::WaitGone(box));
+}
+
+struct ControlLayout {
+    int id;
+    const char* text;
+    int x, y, cx, cy;  // dialog units
+};
+struct KeyBoxLayout {
+    bool japanese;
+    const char* caption;
+    int cx, cy;  // dialog units
+    ControlLayout controls[4];
+};
+const KeyBoxLayout kEnglish = {false, "Calibration", 279, 33,
+                             {{1, "Update", 219, 8, 50, 15},
+                              {1004, "Calib screen", 7, 8, 53, 15},
+                              {1005, "Cursor on/off", 79, 8, 50, 15},
+                              {1006, "CLR screen", 151, 8, 50, 15}}};
+const KeyBoxLayout kJapanese = {true, "補正", 263, 33,
+                              {{1, "終了", 207, 7, 50, 14},
+                               {1004, "補正画面", 7, 7, 50, 14},
+                               {1005, "カーソル表示", 71, 8, 50, 14},
+                               {1006, "画面消去", 142, 7, 50, 14}}};
+
+// The dialog's base units: the one pair that maps the template's size onto
+// the client area as the dialog manager does (MulDiv(cx, x, 4), MulDiv(cy, y, 8)).
+bool BaseUnits(HWND box, int cx, int cy, int* baseX, int* baseY)
+{
+    RECT client;
+    GetClientRect(box, &client);
+    *baseX = *baseY = 0;
+    for (int b = 1; b < 100; ++b) {
+        if (MulDiv(cx, b, 4) == client.right) *baseX = b;
+        if (MulDiv(cy, b, 8) == client.bottom) *baseY = b;
+    }
+    return *baseX && *baseY;
+}
+
+// Texts, places and keys of the key box's buttons: 1005 toggles the cursor
+// (Tab), 1006 wipes the test screen and moves the help line (Delete).
+void KeyBoxControls(const KeyBoxLayout& layout)
+{
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "", layout.japanese));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(Text932(box), layout.caption);
+    int baseX = 0, baseY = 0;
+    ASSERT_TRUE(BaseUnits(box, layout.cx, layout.cy, &baseX, &baseY))
+        << "the client area is no " << layout.cx << " x " << layout.cy << " dialog units";
+    for (const ControlLayout& c : layout.controls) {
+        SCOPED_TRACE(c.id);
+        HWND control = GetDlgItem(box, c.id);
+        ASSERT_TRUE(control);
+        EXPECT_EQ(Text932(control), c.text);
+        EXPECT_EQ(tb::ClassOf(control), "Button");
+        const LONG kind = GetWindowLongA(control, GWL_STYLE) & 0x0F;
+        EXPECT_EQ(kind, c.id == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        RECT r = tb::ScreenRect(control);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, MulDiv(c.x, baseX, 4));
+        EXPECT_EQ(r.top, MulDiv(c.y, baseY, 8));
+        EXPECT_EQ(r.right - r.left, MulDiv(c.cx, baseX, 4));
+        EXPECT_EQ(r.bottom - r.top, MulDiv(c.cy, baseY, 8));
+    }
+
+    // 1005 is Tab: the cursor, hidden by the calibration screen, is shown and hidden again.
+    ASSERT_TRUE(tb::Poll([] { return !CursorShowing(); }));
+    tb::PressButton(box, 1005);
+    EXPECT_TRUE(tb::Poll([] { return CursorShowing(); }));
+    tb::PressButton(box, 1005);
+    EXPECT_TRUE(tb::Poll([] { return !CursorShowing(); }));
+
+    // 1006 is Delete: the trail is wiped, and the help line, shown once the
+    // key box is closed, has moved to the top.
+    // (A repaint still due from entering the test screen may wipe a first stroke on a loaded machine.)
+    bool drawn = false;
+    for (int attempt = 0; attempt < 3 && !drawn; ++attempt) {
+        DrawStroke(300, 300, 600, 400);
+        drawn = tb::Poll([] { return BlackAt(450, 350); }, 3000);
+    }
+    ASSERT_TRUE(drawn);
+    box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    tb::PressButton(box, 1006);
+    EXPECT_TRUE(tb::Poll([] { return !BlackAt(450, 350); }));
+    CloseKeyBox(&j, box);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_TRUE(tb::Poll([&] { return SeparatorRow(2, 40) > 0 && SeparatorRow(h - 40, h - 2) < 0; }));
+    tb::Screenshot(std::string("help-line-top-") + (layout.japanese ? "ja" : "en"));
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
+}
+
+}  // namespace
+
+TEST(JostelKeyBox, ControlsAndKeysEnglish)
+{
+    KeyBoxControls(kEnglish);
+}
+
+TEST(JostelKeyBox, ControlsAndKeysJapanese)
+{
+    KeyBoxControls(kJapanese);
+}
+
+TEST(JostelKeyBox, InsertWhileTheKeyBoxIsOpenDoesNothing)
+{
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    tb::PostKey(j.window, VK_INSERT);
+    EXPECT_FALSE(tb::Poll([&] { return KeyBoxes(j.process.Pid()).size() > 1; }, 2000));
+    EXPECT_EQ(KeyBoxes(j.process.Pid()), std::vector<HWND>{box});
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 1u);
+    EXPECT_FALSE(RedCrossAt(j.Target(0)));
+    EXPECT_TRUE(j.process.Running());
+}
+
+TEST(JostelKeyBox, NoClickWithoutAKeyBox)
+{
+    // With the key box closed, going into the test screen (by Home, and by a
+    // solve) makes no click: the pointer rests on another program's window.
+    LeftHalfLayout();
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "", false, &kLeftHalf));
+    ClickCatcher catcher(kCatcherRect);
+    ASSERT_TRUE(catcher.Ready());
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    CloseKeyBox(&j, box);
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+
+    tb::MouseMove(kOnCatcher.x, kOnCatcher.y);
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 2, 15000));
+    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > 0; }, 1500)) << "a click after Home";
+
+    const long afterHome = catcher.Clicks();
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    for (int s = 0; s < 9; ++s) {
+        ASSERT_TRUE(TouchByMessage(&j, s)) << "target " << s;
+        if (s < 8) {
+            ASSERT_TRUE(WaitCrossAt(j.Target(s + 1))) << "target " << s + 1;
+        }
+    }
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    ASSERT_TRUE(WaitCrossAt(j.Target(0), false));
+    EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > afterHome; }, 1500)) << "a click after the solve";
+    EXPECT_TRUE(j.process.Running());
+}
+
+TEST(JostelKeyBox, UpdateWhileTheCloseQuestionIsUpEndsWithoutAClick)
+{
+    // Update pressed while the key box asks whether to close: the program
+    // commits and ends inside the question; nothing is clicked afterwards.
+    LeftHalfLayout();
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "", false, &kLeftHalf));
+    ClickCatcher catcher(kCatcherRect);
+    ASSERT_TRUE(catcher.Ready());
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    tb::MouseMove(kOnCatcher.x, kOnCatcher.y);
+    tb::PressButton(box, IDCANCEL);
+    ASSERT_TRUE(tb::WaitMessageBox(5000, j.process.Pid()));
+    tb::PressButton(box, 1);
+    DWORD code = 1;
+    ASSERT_TRUE(j.process.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
+    EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > 0; }, 1500));
+}
