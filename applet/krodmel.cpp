@@ -10,70 +10,114 @@
 #include "port_numbering.h"
 #include "winutil.h"
 
-// The instance paths the system lists by number under the Enum key, up to the
-// first that is missing or is no usable path.
-static std::vector<std::string> ReadInstancePaths()
-{
-    std::vector<std::string> paths;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::SecondDriverEnumKey, 0, wexant::kKeyReadAccess, &key) !=
-        ERROR_SUCCESS)
-        return paths;
-    for (unsigned i = 0; i < portcheck::kMaxInstances; ++i) {
-        char slot[portcheck::kInstanceSlotSize];
-        DWORD type = 0, size = sizeof(slot);
-        if (RegQueryValueExA(key, portcheck::EnumValueName(i).c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(slot), &size) != ERROR_SUCCESS)
-            break;
-        std::string path;
-        if (!portcheck::InstancePathFromValue(type, slot, size, &path)) break;
-        paths.push_back(path);
-    }
-    RegCloseKey(key);
-    return paths;
-}
+// The instance paths the system lists by number under the Enum key, in value
+// order, up to the first that is missing or is no usable path.
+struct InstancePathSlots {
+    char path[portcheck::kMaxInstances][portcheck::kInstanceSlotSize];
+    unsigned count;
+};
+static InstancePathSlots InstancePathTable;
 
-// A stored number under that name, checked for type and size.
-static BOOL ReadPortNumber(HKEY key, const char* name, DWORD* number)
+// A number stored under that name (SavePort or an instance's), checked for
+// type and size.
+static BOOL ReadStoredNumber(HKEY parameters, const char* name, DWORD* number)
 {
     DWORD stored = 0, type = 0, size = sizeof(stored);
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(parameters, name, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) !=
+        ERROR_SUCCESS)
         return FALSE;
     if (!portcheck::IsPortNumberValue(type, size)) return FALSE;
     *number = stored;
     return TRUE;
 }
 
-static void NumberInstances(HKEY parameters, const std::vector<std::string>& paths)
+// InstancePortValue: the port number of one device instance, a REG_DWORD of
+// 4 bytes under the second driver's Parameters key, named by the instance path.
+namespace InstancePortValue {
+
+static BOOL Read(HKEY parameters, const char* path, DWORD* number)
+{
+    return ReadStoredNumber(parameters, path, number);
+}
+
+static void Write(HKEY parameters, const char* path, DWORD number)
+{
+    // Write failures leave nothing better to do: the next run tries again.
+    RegWriteDword(parameters, path, number);
+}
+
+// Every number stored under the key for an instance path: instances that are
+// not plugged in now keep theirs, so the count must not hand them out again.
+static std::vector<uint32_t> AllHeld(HKEY parameters)
+{
+    std::vector<uint32_t> held;
+    static char name[16384];  // the longest value name the registry allows
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = sizeof(name), type = 0, stored = 0, size = sizeof(stored);
+        LONG status = RegEnumValueA(parameters, index, name, &nameSize, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(&stored), &size);
+        if (status == ERROR_MORE_DATA) continue;  // longer than a number
+        if (status != ERROR_SUCCESS) break;
+        if (portcheck::IsPortNumberValue(type, size) && portcheck::IsInstancePathName(name))
+            held.push_back(stored);
+    }
+    return held;
+}
+
+}  // namespace InstancePortValue
+
+static void ReadInstancePaths()
+{
+    InstancePathTable.count = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::SecondDriverEnumKey, 0, wexant::kKeyReadAccess, &key) !=
+        ERROR_SUCCESS)
+        return;
+    for (unsigned i = 0; i < portcheck::kMaxInstances; ++i) {
+        char* slot = InstancePathTable.path[i];
+        DWORD type = 0, size = portcheck::kInstanceSlotSize;
+        if (RegQueryValueExA(key, portcheck::EnumValueName(i).c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(slot), &size) != ERROR_SUCCESS)
+            break;
+        std::string path;
+        if (!portcheck::InstancePathFromValue(type, slot, size, &path)) break;
+        // The slot holds the path with its terminator from here on.
+        lstrcpynA(slot, path.c_str(), portcheck::kInstanceSlotSize);
+        InstancePathTable.count = i + 1;
+    }
+    RegCloseKey(key);
+}
+
+static void NumberInstances(HKEY parameters)
 {
     DWORD savePort = 0;
-    BOOL haveSavePort = ReadPortNumber(parameters, wexant::kValSavePort, &savePort);
+    BOOL haveSavePort = ReadStoredNumber(parameters, wexant::kValSavePort, &savePort);
 
-    std::vector<portcheck::Instance> instances(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i) {
+    std::vector<portcheck::Instance> instances(InstancePathTable.count);
+    for (unsigned i = 0; i < InstancePathTable.count; ++i) {
         DWORD number = 0;
-        instances[i].path = paths[i];
-        instances[i].numbered = ReadPortNumber(parameters, paths[i].c_str(), &number);
+        instances[i].path = InstancePathTable.path[i];
+        instances[i].numbered = InstancePortValue::Read(parameters, InstancePathTable.path[i], &number);
         instances[i].number = number;
     }
 
-    portcheck::PortPlan plan = portcheck::PlanPorts(haveSavePort, savePort, instances);
-    // Write failures leave nothing better to do: the next run tries again.
+    portcheck::PortPlan plan =
+        portcheck::PlanPorts(haveSavePort, savePort, instances, InstancePortValue::AllHeld(parameters));
     for (const portcheck::Assignment& assignment : plan.assignments)
-        RegWriteDword(parameters, paths[assignment.index].c_str(), assignment.number);
+        InstancePortValue::Write(parameters, InstancePathTable.path[assignment.index], assignment.number);
     RegWriteDword(parameters, wexant::kValSavePort, plan.savePort);
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    std::vector<std::string> paths = ReadInstancePaths();
+    ReadInstancePaths();
     // The Parameters key exists only where the second driver is installed;
     // without it nothing is created or written.
     HKEY parameters;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, wexant::SecondDriverParametersKey, 0, wexant::kKeyWriteAccess,
                       &parameters) != ERROR_SUCCESS)
         return 0;
-    NumberInstances(parameters, paths);
+    NumberInstances(parameters);
     RegCloseKey(parameters);
     return 0;
 }

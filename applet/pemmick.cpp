@@ -80,6 +80,11 @@ extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM lParam2)
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) g_hModule = instance;
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_hModule = instance;
+        // Every program of the system reads the Windows generation at start;
+        // nothing the applet does depends on it.
+        DetectWindowsGeneration();
+    }
     return TRUE;
 }

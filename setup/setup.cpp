@@ -21,6 +21,10 @@ constexpr UINT WM_INSTALL_DONE = WM_USER + 0x108;
 
 constexpr char kCaption[] = "Velnor Touch Panel Setup";
 constexpr char kInfFile[] = "\\wexant.inf";
+// The device installer is the system's: loaded by its full path in the system
+// directory, never by a bare name that would find a library of that name in
+// the folder Setup was started from (Setup runs with administrator rights).
+constexpr char kDeviceInstallerFile[] = "\\NEWDEV.DLL";
 
 struct Text {
     const char* english;
@@ -121,7 +125,10 @@ BOOL InstallForAllIds(HWND window)
         !setup::PathBesideModule(inf, sizeof(inf), module, kInfFile))
         return FALSE;
 
-    HMODULE newdev = LoadLibraryA("NEWDEV.DLL");
+    char library[wexant::kPathBufferSize];
+    if (!MakeSystemPath(library, kDeviceInstallerFile))
+        return FALSE;
+    HMODULE newdev = LoadLibraryA(library);
     if (!newdev)
         return FALSE;
     auto update = reinterpret_cast<UpdateDriverFn>(

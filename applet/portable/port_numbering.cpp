@@ -1,6 +1,7 @@
 #include "port_numbering.h"
 
 #include <cstring>
+#include <set>
 
 namespace portcheck {
 
@@ -28,6 +29,13 @@ bool IsPortNumberValue(uint32_t type, size_t size)
     return type == kTypeDword && size == 4;
 }
 
+bool IsInstancePathName(const char* name)
+{
+    for (const char* c = name; c != nullptr && *c != '\0'; ++c)
+        if (*c == '\\') return true;
+    return false;
+}
+
 static bool SamePath(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size()) return false;
@@ -40,19 +48,33 @@ static bool SamePath(const std::string& a, const std::string& b)
     return true;
 }
 
-PortPlan PlanPorts(bool haveSavePort, uint32_t savePort, const std::vector<Instance>& instances)
+PortPlan PlanPorts(bool haveSavePort, uint32_t savePort, const std::vector<Instance>& instances,
+                   const std::vector<uint32_t>& alsoHeld)
 {
     PortPlan plan;
     uint32_t counter = haveSavePort ? savePort : 0;
-    for (const Instance& instance : instances)
-        if (instance.numbered && instance.number > counter) counter = instance.number;
+    std::set<uint32_t> held(alsoHeld.begin(), alsoHeld.end());
+    for (const Instance& instance : instances) {
+        if (!instance.numbered) continue;
+        held.insert(instance.number);
+        if (instance.number > counter) counter = instance.number;
+    }
+    // The held numbers are far fewer than 0xFFFFFFFF, so a free one is always found.
+    auto nextFree = [&held](uint32_t n) {
+        do {
+            n = n == UINT32_MAX ? 1 : n + 1;
+        } while (held.count(n) != 0);
+        return n;
+    };
 
     for (size_t i = 0; i < instances.size(); ++i) {
         if (instances[i].numbered) continue;
         bool earlier = false;
         for (size_t j = 0; j < i && !earlier; ++j) earlier = SamePath(instances[j].path, instances[i].path);
         if (earlier) continue;
-        plan.assignments.push_back(Assignment{i, ++counter});
+        counter = nextFree(counter);
+        held.insert(counter);
+        plan.assignments.push_back(Assignment{i, counter});
     }
     plan.savePort = counter;
     return plan;

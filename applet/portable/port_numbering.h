@@ -33,6 +33,11 @@ bool InstancePathFromValue(uint32_t type, const char* data, size_t size, std::st
 // an instance path's name, or as SavePort, is no number.
 bool IsPortNumberValue(uint32_t type, size_t size);
 
+// A value under the Parameters key named by a device instance path: such a
+// path always holds a backslash (enumerator\device\instance); the driver's
+// own values there (SavePort, ResolutionX, ResolutionY, nComm) hold none.
+bool IsInstancePathName(const char* name);
+
 // One instance as found: its path, and its stored number when it has one.
 struct Instance {
     std::string path;
@@ -56,6 +61,12 @@ struct PortPlan {
 // instance already holds, so that a lost or stale SavePort never hands out a
 // number twice. Numbered instances keep theirs. A path listed twice (value
 // names compare without regard to case) is numbered once.
-PortPlan PlanPorts(bool haveSavePort, uint32_t savePort, const std::vector<Instance>& instances);
+//
+// Numbers run from 1 to 0xFFFFFFFF (0 is what no number given yet looks
+// like); after 0xFFFFFFFF the count goes on from 1. A number that an instance
+// holds, listed or only stored under the key (alsoHeld), is never handed out
+// again: the count passes over it.
+PortPlan PlanPorts(bool haveSavePort, uint32_t savePort, const std::vector<Instance>& instances,
+                   const std::vector<uint32_t>& alsoHeld = {});
 
 }  // namespace portcheck

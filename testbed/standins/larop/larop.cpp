@@ -7,6 +7,16 @@
 // "LpGeLoUs(0)=root:1;" or "LpReDeKe(HKU,other\Software\Tarsido\USB)=removed;"
 // (removed: the key was there and is gone; absent: it was not there; kept: it
 // is still there).
+//
+// Beside each entry of Calls, the value States holds, in the same order, what
+// the call saw of the rest of the machine, as "<destroys>/<hives>;": the
+// number of WM_DESTROY messages the stand-in resident program has recorded
+// (HKLM\Software\TestBed\Resident, Destroys) and the user hives loaded under
+// HKEY_USERS besides the system's own (.Default and the S-1-... keys), joined
+// with ','. With the DWORD AwaitDestroys set to n, the first call after each
+// load of the library first waits up to 5 s for the resident program to have
+// recorded n, so that a message posted before the library was loaded has
+// arrived.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,23 +28,74 @@ namespace {
 const char kKey[] = "Software\\TestBed\\Larop";
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
+DWORD ResidentDestroys()
+{
+    DWORD n = 0, size = sizeof(n);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Resident", 0, KEY_READ, &key) != 0)
+        return 0;
+    if (RegQueryValueExA(key, "Destroys", nullptr, nullptr, reinterpret_cast<BYTE*>(&n), &size) != 0 || size != 4)
+        n = 0;
+    RegCloseKey(key);
+    return n;
+}
+
+std::string LoadedUserHives()
+{
+    std::string hives;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof(name);
+        if (RegEnumKeyExA(HKEY_USERS, i, name, &size, nullptr, nullptr, nullptr, nullptr) != 0)
+            break;
+        if (lstrcmpiA(name, ".Default") == 0 || strncmp(name, "S-1-", 4) == 0)
+            continue;
+        hives += (hives.empty() ? "" : ",") + std::string(name);
+    }
+    return hives;
+}
+
+std::string ReadText(HKEY key, const char* name)
+{
+    std::string text;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == 0 && size > 0) {
+        text.resize(size);
+        if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]), &size) == 0)
+            text.resize(strnlen(text.c_str(), size));
+        else
+            text.clear();
+    }
+    return text;
+}
+
+void AwaitResidentOnce(HKEY key)
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    DWORD wanted = 0, size = sizeof(wanted);
+    if (RegQueryValueExA(key, "AwaitDestroys", nullptr, nullptr, reinterpret_cast<BYTE*>(&wanted), &size) != 0)
+        return;
+    for (int waited = 0; waited < 5000 && ResidentDestroys() < wanted; waited += 10)
+        Sleep(10);
+}
+
 void Record(const std::string& call)
 {
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
         return;
-    std::string calls;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, "Calls", nullptr, nullptr, nullptr, &size) == 0 && size > 0) {
-        calls.resize(size);
-        if (RegQueryValueExA(key, "Calls", nullptr, nullptr, reinterpret_cast<BYTE*>(&calls[0]), &size) == 0)
-            calls.resize(strnlen(calls.c_str(), size));
-        else
-            calls.clear();
-    }
+    AwaitResidentOnce(key);
+    std::string calls = ReadText(key, "Calls");
     calls += call + ";";
     RegSetValueExA(key, "Calls", 0, REG_SZ, reinterpret_cast<const BYTE*>(calls.c_str()),
                    static_cast<DWORD>(calls.size() + 1));
+    std::string states = ReadText(key, "States");
+    states += std::to_string(ResidentDestroys()) + "/" + LoadedUserHives() + ";";
+    RegSetValueExA(key, "States", 0, REG_SZ, reinterpret_cast<const BYTE*>(states.c_str()),
+                   static_cast<DWORD>(states.size() + 1));
     RegCloseKey(key);
 }
 
@@ -138,7 +199,11 @@ __declspec(dllexport) int WINAPI LpGeLoUs(char* name, int size, int index)
     return next;
 }
 
-__declspec(dllexport) BOOL WINAPI LpGeProDir(char* folder)
+}  // extern "C"
+
+namespace {
+
+BOOL ProfilesFolder(char* folder)
 {
     char raw[MAX_PATH] = "";
     DWORD size = sizeof(raw) - 1;
@@ -160,6 +225,17 @@ __declspec(dllexport) BOOL WINAPI LpGeProDir(char* folder)
         expanded[--length] = '\0';
     CopyBounded(folder, MAX_PATH, expanded);
     return TRUE;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) BOOL WINAPI LpGeProDir(char* folder)
+{
+    BOOL ok = ProfilesFolder(folder);
+    Record(std::string("LpGeProDir()=") + folder);
+    return ok;
 }
 
 __declspec(dllexport) BOOL WINAPI LpSeAcTo(HANDLE process, const char* privilege)

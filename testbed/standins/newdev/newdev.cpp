@@ -5,6 +5,11 @@
 // Reboot<i> (1 when a reboot flag pointer was passed) and Time<i> (QPC time in
 // microseconds, comparable across processes). A call succeeds only for the id
 // held in the value Succeed; every other call fails with ERROR_NO_SUCH_DEVINST.
+// Each load of the library appends its own full path and a ';' to the value
+// Loads, so a test sees which file a program loaded.
+//
+// Built a second time with NEWDEV_WITHOUT_A_EXPORT as newdev_noexport.dll: a
+// device installer library that lacks UpdateDriverForPlugAndPlayDevicesA.
 #include <windows.h>
 #include <setupapi.h>
 
@@ -39,8 +44,40 @@ void SetDword(HKEY key, const char* name, int index, DWORD data)
     RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
 }
 
+void RecordLoad(HINSTANCE instance)
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(instance, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path))
+        return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    char loads[4096] = "";
+    DWORD size = sizeof(loads) - 1;
+    if (RegQueryValueExA(key, "Loads", nullptr, nullptr, reinterpret_cast<BYTE*>(loads), &size) != 0)
+        size = 0;
+    loads[size < sizeof(loads) ? size : sizeof(loads) - 1] = '\0';
+    if (strlen(loads) + length + 2 < sizeof(loads)) {
+        strcat(loads, path);
+        strcat(loads, ";");
+        RegSetValueExA(key, "Loads", 0, REG_SZ, reinterpret_cast<const BYTE*>(loads),
+                       static_cast<DWORD>(strlen(loads) + 1));
+    }
+    RegCloseKey(key);
+}
+
 }  // namespace
 
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        RecordLoad(instance);
+    return TRUE;
+}
+
+#ifndef NEWDEV_WITHOUT_A_EXPORT
 extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR id,
                                                                                LPCSTR inf, DWORD flags,
                                                                                PBOOL reboot)
@@ -78,6 +115,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(
         SetLastError(ERROR_NO_SUCH_DEVINST);
     return succeed;
 }
+#endif
 
 extern "C" __declspec(dllexport) BOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR, LPCWSTR, DWORD,
                                                                                PBOOL)

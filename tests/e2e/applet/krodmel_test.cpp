@@ -1,7 +1,7 @@
 // Krodmel against the second driver's Enum and Parameters keys: numbering in
 // Enum order up to the first gap or unusable value, numbers kept, SavePort,
-// the limits on instances and path length, and no write without the
-// Parameters key.
+// no number given twice past the largest, the limits on instances and path
+// length, and no write without the Parameters key.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -114,6 +114,34 @@ TEST_F(Krodmel, KeepsGivenNumbersAndASecondRunChangesNothing)
     Snapshot before = Take(kServiceKey);
     Run();
     EXPECT_EQ(Take(kServiceKey), before);
+}
+
+// At the top of the range the count goes on from 1, passing every number an
+// instance holds, listed now or stored for one that is not plugged in.
+TEST_F(Krodmel, PastTheLargestNumberNoNumberIsGivenTwice)
+{
+    SetEnum(0, Instance(1));
+    SetEnum(1, Instance(2));
+    SetEnum(2, Instance(3));
+    SetEnum(3, Instance(4));
+    SetNumber(wexant::kValSavePort, 0xFFFFFFFF);
+    SetNumber(Instance(1), 0xFFFFFFFF);
+    SetNumber(Instance(2), 1);
+    SetNumber(Instance(9), 2);  // unplugged, keeps its number
+    SetNumber(wexant::kValNComm, 3);  // the driver's own value, no port number
+    Run();
+    EXPECT_EQ(Number(Instance(1)), 0xFFFFFFFFLL);
+    EXPECT_EQ(Number(Instance(2)), 1);
+    EXPECT_EQ(Number(Instance(9)), 2);
+    EXPECT_EQ(Number(Instance(3)), 3);
+    EXPECT_EQ(Number(Instance(4)), 4);
+    EXPECT_EQ(Number(wexant::kValSavePort), 4);
+
+    // The next new instance after such a run.
+    SetEnum(4, Instance(5));
+    Run();
+    EXPECT_EQ(Number(Instance(5)), 5);
+    EXPECT_EQ(Number(wexant::kValSavePort), 5);
 }
 
 TEST_F(Krodmel, WithoutEnumKeySavePortIsWrittenAsItWas)

@@ -1,6 +1,7 @@
 // The uninstaller under Wine: asked and silent modes, the Status value, the
 // resident program told twice, every user's settings (the current user's and
-// another profile's hive) through the stand-in account library, the
+// another profile's hive) through the stand-in account library, called in
+// order for every profile between the two messages to the resident program, the
 // compatibility values, the INF copies, real devices removed through SetupAPI
 // and the package's uninstall section; and, compared before and after,
 // nothing removed beyond those.
@@ -305,10 +306,14 @@ TEST_F(Uninstaller, AskedAndOkRemoves)
     tb::MessageBoxInfo box = st::WaitBox(p.Pid());
     ASSERT_TRUE(box);
     tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(tb::WaitGone(box.window, 10000));
+    // Watched while it runs: no completion message.
+    std::vector<std::string> boxes;
+    ASSERT_TRUE(st::WatchToEnd(p, 60000, &boxes));
     DWORD code = 99;
-    ASSERT_TRUE(p.WaitExit(60000, &code));
+    ASSERT_TRUE(p.WaitExit(1000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_FALSE(st::WaitBox(p.Pid(), 200));  // no completion message
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
     EXPECT_TRUE(StatusWritten());
     EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido"));
     EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf"), INVALID_FILE_ATTRIBUTES);
@@ -360,16 +365,118 @@ TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
     tb::MessageBoxInfo box = st::WaitBox(first.Pid());
     ASSERT_TRUE(box);
     for (const char* tail : {"", "/S"}) {
+        SCOPED_TRACE(std::string("tail \"") + tail + "\"");
+        // Watched while it runs: it ends without showing anything.
         tb::Process second = tb::Start("Brandoke.exe", tail);
+        std::vector<std::string> boxes;
+        bool shown = true;
+        ASSERT_TRUE(st::WatchToEnd(second, 30000, &boxes, &shown));
         DWORD code = 99;
-        ASSERT_TRUE(second.WaitExit(30000, &code)) << tail;
+        ASSERT_TRUE(second.WaitExit(1000, &code));
         EXPECT_EQ(code, 0u);
-        EXPECT_FALSE(st::WaitBox(second.Pid(), 200));
+        EXPECT_TRUE(boxes.empty()) << boxes.front();
+        EXPECT_FALSE(shown);
     }
     EXPECT_FALSE(StatusWritten());
     tb::PressButton(box.window, IDCANCEL);
     ASSERT_TRUE(first.WaitExit(30000));
     ExpectNothingChanged();
+}
+
+// The account library's calls split into "Name(args)" and what each call saw
+// ("<destroys>/<hives>"), in order.
+struct LaropCall {
+    std::string call, outcome, state;
+};
+std::vector<LaropCall> LaropRecord()
+{
+    std::string calls, states;
+    tb::reg::GetString(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop", "Calls", &calls);
+    tb::reg::GetString(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop", "States", &states);
+    std::vector<LaropCall> record;
+    for (size_t at = 0, end; (end = calls.find(';', at)) != std::string::npos; at = end + 1) {
+        std::string entry = calls.substr(at, end - at);
+        size_t eq = entry.find(")=");
+        LaropCall c;
+        c.call = entry.substr(0, eq == std::string::npos ? entry.size() : eq + 1);
+        c.outcome = eq == std::string::npos ? "" : entry.substr(eq + 2);
+        record.push_back(c);
+    }
+    size_t i = 0;
+    for (size_t at = 0, end; (end = states.find(';', at)) != std::string::npos && i < record.size(); at = end + 1)
+        record[i++].state = states.substr(at, end - at);
+    return record;
+}
+
+// Every profile in turn, in the order of the hive loop: the user's name, the
+// profiles folder, the restore privilege on, the hive loaded for the work only
+// and unloaded before the privilege is taken back, whether or not it loaded;
+// then the current user's and the machine's keys. The resident program is
+// told once before the first clean-up and again only after the last.
+TEST_F(Uninstaller, AccountLibraryCallsInOrderForEveryProfile)
+{
+    ASSERT_TRUE(st::StartResident("stay"));
+    ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop", "AwaitDestroys", 1));
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    std::vector<LaropCall> record = LaropRecord();
+    ASSERT_FALSE(record.empty());
+
+    // The library's answers to LpGeLoUs, in order: the user's name and the
+    // index to pass next.
+    struct Answer {
+        std::string name, next;
+    };
+    std::vector<Answer> answers;
+    for (const LaropCall& c : record) {
+        if (c.call.compare(0, 9, "LpGeLoUs(") != 0) continue;
+        size_t colon = c.outcome.rfind(':');
+        answers.push_back({c.outcome.substr(0, colon), colon == std::string::npos ? "0" : c.outcome.substr(colon + 1)});
+    }
+
+    // The expected calls, as "call @hives", along the users the library named.
+    const std::string persisted = kPersistedKey;
+    std::vector<std::string> expected;
+    size_t answer = 0;
+    bool otherReached = false;
+    auto routine = [&](const std::vector<std::string>& hiveWork, const std::vector<std::string>& after) {
+        expected.push_back("LpGeCuAcNa() @");
+        std::string index = "0";  // the first call takes 0, each later one the index returned
+        for (;;) {
+            expected.push_back("LpGeLoUs(" + index + ") @");
+            if (answer == answers.size()) break;
+            const Answer& a = answers[answer++];
+            expected.push_back("LpGeProDir() @");
+            expected.push_back("LpSeAcTo(SeRestorePrivilege) @");
+            if (a.name == "other") {  // the only profile whose hive loads
+                otherReached = true;
+                for (const std::string& work : hiveWork) expected.push_back(work + " @other");
+            }
+            expected.push_back("LpReSeAcTo(SeRestorePrivilege) @");
+            if (a.next == "0") break;
+            index = a.next;
+        }
+        for (const std::string& call : after) expected.push_back(call + " @");
+    };
+    routine({"LpReDeKe(HKU,other\\Software\\Tarsido\\USB)", "LpReDeKe2(HKU,other\\Software\\Tarsido)"},
+            {"LpReDeKe(HKCU,Software\\Tarsido\\USB)", "LpReDeKe(HKLM,Software\\Tarsido\\USB)",
+             "LpReDeKe2(HKCU,Software\\Tarsido)", "LpReDeKe2(HKLM,Software\\Tarsido)"});
+    routine({"LpReDeKe(HKU,other\\" + persisted + ")"},
+            {"LpReDeKe(HKCU," + persisted + ")", "LpReDeKe(HKLM," + persisted + ")"});
+
+    std::vector<std::string> got;
+    std::string destroys;
+    for (const LaropCall& c : record) {
+        size_t slash = c.state.find('/');
+        got.push_back(c.call + " @" + (slash == std::string::npos ? "?" : c.state.substr(slash + 1)));
+        destroys += c.state.substr(0, slash) + " ";
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(otherReached);
+    // Every call came after the first WM_DESTROY and before the second.
+    std::string ones;
+    for (size_t i = 0; i < record.size(); ++i) ones += "1 ";
+    EXPECT_EQ(destroys, ones) << "WM_DESTROY count seen by each call";
+    EXPECT_EQ(st::ResidentDestroys(), 2u);
 }
 
 // Before Vista there is no compatibility assistant to clear wholesale: the

@@ -73,6 +73,27 @@ tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs)
     return info;
 }
 
+bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>* boxes, bool* shown)
+{
+    std::set<HWND> answered;
+    bool visible = false;
+    bool ended = tb::Poll([&] {
+        for (HWND w : tb::TopWindows(p.Pid())) {
+            if (!tb::IsVisible(w)) continue;
+            visible = true;
+            if (answered.count(w) || tb::ClassOf(w) != "#32770" || !GetDlgItem(w, 0xFFFF)) continue;
+            std::string text = MessageText(w);
+            if (text.empty()) continue;  // not set up yet
+            answered.insert(w);
+            boxes->push_back(text);
+            tb::PressButton(w, GetDlgItem(w, IDOK) ? IDOK : IDCANCEL);
+        }
+        return !p.Running();
+    }, timeoutMs, 5);
+    if (shown) *shown = visible;
+    return ended;
+}
+
 bool UseNewdevStandin(const std::string& succeedId)
 {
     tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kNewdevKey);
@@ -99,6 +120,16 @@ std::vector<NewdevCall> NewdevCalls()
         calls.push_back(c);
     }
     return calls;
+}
+
+std::vector<std::string> NewdevLoads()
+{
+    std::vector<std::string> loads;
+    std::string all;
+    tb::reg::GetString(HKEY_LOCAL_MACHINE, kNewdevKey, "Loads", &all);
+    for (size_t at = 0, end; (end = all.find(';', at)) != std::string::npos; at = end + 1)
+        loads.push_back(all.substr(at, end - at));
+    return loads;
 }
 
 bool StartResident(const std::string& mode)

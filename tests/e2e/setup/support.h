@@ -23,6 +23,11 @@ std::string MessageText(HWND box);
 // one process; the program's own dialogs, whose statics share the text
 // control's id, are not taken for one.
 tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs = 30000);
+// Watches a process's top-level windows until it ends: the text of every
+// message box it shows is kept in *boxes, and each box is answered (OK, else
+// Cancel) so that it cannot hold the program up; *shown tells whether any of
+// its windows was visible. True when the process ended within the time.
+bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>* boxes, bool* shown = nullptr);
 
 // The stand-in device installer in place of the system's (native override);
 // a call succeeds only for succeedId (empty: none).
@@ -33,6 +38,8 @@ struct NewdevCall {
     uint64_t timeUs = 0;
 };
 std::vector<NewdevCall> NewdevCalls();
+// Full paths of the device installer libraries loaded since UseNewdevStandin, in order.
+std::vector<std::string> NewdevLoads();
 
 // The stand-in resident window ("" ends on the first WM_DESTROY, "stay",
 // "late <ms>"); waits for its window.

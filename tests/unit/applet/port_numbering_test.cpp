@@ -20,6 +20,7 @@ struct PlanCase {
     std::vector<Instance> instances;
     std::vector<std::pair<size_t, uint32_t>> expected;  // index, number
     uint32_t expectedSavePort;
+    std::vector<uint32_t> alsoHeld = {};  // numbers stored for instances not listed now
 };
 
 }  // namespace
@@ -36,10 +37,22 @@ TEST(PortPlan, NumbersNewInstancesAfterTheHighestGiven)
         {"stale SavePort below a number held", true, 2, {Numbered("USB\\A\\1", 7), New("USB\\B\\2")}, {{1, 8}}, 8},
         {"same path twice, any case, numbered once", false, 0,
          {New("USB\\VID_1\\X"), New("usb\\vid_1\\x"), New("USB\\VID_2\\Y")}, {{0, 1}, {2, 2}}, 2},
+        // The top of the range: the count goes on from 1 and passes every number held.
+        {"past 0xFFFFFFFF from 1, passing numbers held", true, 0xFFFFFFFF,
+         {Numbered("USB\\A\\1", 0xFFFFFFFF), Numbered("USB\\B\\2", 1), New("USB\\C\\3"), New("USB\\D\\4")},
+         {{2, 2}, {3, 3}}, 3},
+        {"SavePort at the top, nothing held", true, 0xFFFFFFFF, {New("USB\\A\\1")}, {{0, 1}}, 1},
+        {"the run after a wrap", true, 2,
+         {Numbered("USB\\A\\1", 0xFFFFFFFF), Numbered("USB\\B\\2", 1), Numbered("USB\\C\\3", 2), New("USB\\E\\5")},
+         {{3, 3}}, 3},
+        {"numbers stored for absent instances are passed over", true, 2, {Numbered("USB\\A\\1", 2), New("USB\\B\\2")},
+         {{1, 5}}, 5, {3, 4, 0xFFFFFFFF}},
+        {"after a wrap, absent instances' numbers too", true, 0xFFFFFFFF, {New("USB\\A\\1")}, {{0, 3}}, 3,
+         {0xFFFFFFFF, 1, 2}},
     };
     for (const PlanCase& c : cases) {
         SCOPED_TRACE(c.what);
-        portcheck::PortPlan plan = PlanPorts(c.haveSavePort, c.savePort, c.instances);
+        portcheck::PortPlan plan = PlanPorts(c.haveSavePort, c.savePort, c.instances, c.alsoHeld);
         std::vector<std::pair<size_t, uint32_t>> got;
         for (const portcheck::Assignment& a : plan.assignments) got.emplace_back(a.index, a.number);
         EXPECT_EQ(got, c.expected);
@@ -90,6 +103,10 @@ TEST(PortPlan, PortNumberValuesAndEnumNames)
     EXPECT_FALSE(portcheck::IsPortNumberValue(portcheck::kTypeDword, 2));
     EXPECT_FALSE(portcheck::IsPortNumberValue(3 /*binary*/, 4));
     EXPECT_FALSE(portcheck::IsPortNumberValue(portcheck::kTypeString, 4));
+    for (const char* name : {"USB\\VID_0EEF&PID_0001\\6&2a9b&0&1", "ROOT\\X"})
+        EXPECT_TRUE(portcheck::IsInstancePathName(name)) << name;
+    for (const char* name : {"SavePort", "ResolutionX", "ResolutionY", "nComm", ""})
+        EXPECT_FALSE(portcheck::IsInstancePathName(name)) << name;
     EXPECT_EQ(portcheck::EnumValueName(0), "0");
     EXPECT_EQ(portcheck::EnumValueName(254), "254");
 }
