@@ -78,6 +78,12 @@ void SendToResident() {
 void ApplySettings() {
     g_bCalibrationChanged = FALSE;
     g_bSettingsPending = FALSE;
+    // The double-click values being stored become the ones the click page's
+    // Cancel puts back into the system, whichever page came first to apply:
+    // after Apply the system keeps what was applied.
+    g_nDblClkSpeed = g_nDblClkSpeedWork;
+    DHeight = g_dwDHeightWork;
+    DWidth = g_dwDWidthWork;
 
     if (g_bWinVista && !DriverPresent()) {
         MessageBoxA(nullptr, IsJapanese() ? "ドライバが見つかりません。" : "Drivr is not found.", kCaption, MB_OK);

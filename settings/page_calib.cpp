@@ -38,14 +38,18 @@ BOOL CCalibrationPage::OnApply() {
 
 BOOL CCalibrationPage::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return FALSE;
-    if (id == m_t.radio9) OnPointCount(OPT_CALIB_9);
-    else if (id == m_t.radio12) OnPointCount(OPT_CALIB_12);
-    else if (id == m_t.radio20) OnPointCount(OPT_CALIB_20);
-    else if (id == m_t.calibrate) OnCalibrate(kFileJostel);
-    else if (m_t.calibrate2 && id == m_t.calibrate2) OnCalibrate(kCmdJostelMonitor2);
+    if (id == m_t.radio9) On9Points();
+    else if (id == m_t.radio12) On12Points();
+    else if (id == m_t.radio20) On20Points();
+    else if (id == m_t.calibrate) OnCalibrate();
+    else if (m_t.calibrate2 && id == m_t.calibrate2) OnCalibrate2();
     else return FALSE;
     return TRUE;
 }
+
+void CCalibrationPage::On9Points() { OnPointCount(OPT_CALIB_9); }
+void CCalibrationPage::On12Points() { OnPointCount(OPT_CALIB_12); }
+void CCalibrationPage::On20Points() { OnPointCount(OPT_CALIB_20); }
 
 // A click on the radio that is already checked counts as a change too.
 void CCalibrationPage::OnPointCount(DWORD bit) {
@@ -55,7 +59,10 @@ void CCalibrationPage::OnPointCount(DWORD bit) {
     SetModified(TRUE);
 }
 
-void CCalibrationPage::OnCalibrate(const char* commandLiteral) {
+void CCalibrationPage::OnCalibrate() { StartCalibration(kFileJostel); }
+void CCalibrationPage::OnCalibrate2() { StartCalibration(kCmdJostelMonitor2); }
+
+void CCalibrationPage::StartCalibration(const char* commandLiteral) {
     if (g_bCalibrationChanged) {
         MessageBox(m_t.changedText, m_t.changedCaption, MB_OK);
         return;

@@ -22,8 +22,16 @@ protected:
     BOOL OnCommand(int id, int code) override;
 
 private:
+    // The three point-count radios; each hands its Option bit to OnPointCount.
+    void On9Points();
+    void On12Points();
+    void On20Points();
     void OnPointCount(DWORD bit);
-    void OnCalibrate(const char* commandLiteral);
+    // The calibrate button (monitor 1, or the only monitor) and the monitor 2
+    // button of the two-monitor form; both start Jostel through StartCalibration.
+    void OnCalibrate();
+    void OnCalibrate2();
+    void StartCalibration(const char* commandLiteral);
 
     const CalibPageTable& m_t;
 };

@@ -87,13 +87,10 @@ BOOL CClickPage::OnInitDialog() {
     return TRUE;
 }
 
+// ApplySettings commits the working double-click values, also when another
+// page gets to it first.
 BOOL CClickPage::OnApply() {
-    if (g_bSettingsPending) {
-        g_nDblClkSpeed = g_nDblClkSpeedWork;
-        DHeight = g_dwDHeightWork;
-        DWidth = g_dwDWidthWork;
-        ApplySettings();
-    }
+    if (g_bSettingsPending) ApplySettings();
     return CPropertyPage::OnApply();
 }
 

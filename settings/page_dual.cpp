@@ -26,6 +26,12 @@ MonitorPicture g_picture2;
 BOOL OsArranged() { return (nComm & NCOMM_OS_ARRANGED) != 0; }
 BOOL DualOn() { return (nComm & NCOMM_DUAL_MONITOR) != 0; }
 
+// Places both pictures for the current arrangement type; it neither draws nor
+// invalidates.
+void LayoutMonitorPictures() {
+    duallayout::LayoutPair(g_nArrangementType, &g_picture1, &g_picture2);
+}
+
 }  // namespace
 
 CDualMonitorPage::CDualMonitorPage(const DualPageTable& table) : CPropertyPage(table.templateId), m_t(table) {}
@@ -69,7 +75,7 @@ void CDualMonitorPage::DrawPicture(const MonitorPicture& p, BOOL dragged) {
 // snaps to it.
 void CDualMonitorPage::ClassifyMonitorArrangement() {
     g_nArrangementType = duallayout::ClassifyPair(g_picture1, g_picture2, OsArranged() != FALSE);
-    duallayout::LayoutPair(g_nArrangementType, &g_picture1, &g_picture2);
+    LayoutMonitorPictures();
     DrawPicture(g_picture1, FALSE);
     DrawPicture(g_picture2, FALSE);
 }
@@ -93,7 +99,7 @@ BOOL CDualMonitorPage::OnInitDialog() {
     duallayout::SetPictureMode(&g_picture2, 2, mode2);
     CheckRadioButton(m_hWnd, m_t.monitor1[0], m_t.monitor1[3], m_t.monitor1[mode1]);
     CheckRadioButton(m_hWnd, m_t.monitor2[0], m_t.monitor2[3], m_t.monitor2[mode2]);
-    duallayout::LayoutPair(g_nArrangementType, &g_picture1, &g_picture2);
+    LayoutMonitorPictures();
 
     CheckDlgButton(m_hWnd, m_t.useDual, DualOn() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hWnd, m_t.osArranged, OsArranged() ? BST_CHECKED : BST_UNCHECKED);
@@ -122,13 +128,20 @@ BOOL CDualMonitorPage::OnCommand(int id, int code) {
         OnOsManagedDualMonitor();
         return TRUE;
     }
+    // The resolution buttons, in the order of the modes.
+    static void (CDualMonitorPage::*const kMonitor1[duallayout::kModeCount])() = {
+        &CDualMonitorPage::OnMonitor1Vga, &CDualMonitorPage::OnMonitor1Svga,
+        &CDualMonitorPage::OnMonitor1Xga, &CDualMonitorPage::OnMonitor1Xvga};
+    static void (CDualMonitorPage::*const kMonitor2[duallayout::kModeCount])() = {
+        &CDualMonitorPage::OnMonitor2Vga, &CDualMonitorPage::OnMonitor2Svga,
+        &CDualMonitorPage::OnMonitor2Xga, &CDualMonitorPage::OnMonitor2Xvga};
     for (int i = 0; i < duallayout::kModeCount; ++i) {
         if (id == m_t.monitor1[i]) {
-            OnResolution(1, static_cast<Mode>(i));
+            (this->*kMonitor1[i])();
             return TRUE;
         }
         if (id == m_t.monitor2[i]) {
-            OnResolution(2, static_cast<Mode>(i));
+            (this->*kMonitor2[i])();
             return TRUE;
         }
     }
@@ -147,12 +160,21 @@ void CDualMonitorPage::OnOsManagedDualMonitor() {
     if (IsDlgButtonChecked(m_hWnd, m_t.osArranged) == BST_CHECKED) nComm |= NCOMM_OS_ARRANGED;
     else nComm &= ~static_cast<DWORD>(NCOMM_OS_ARRANGED);
     g_nArrangementType = ARRANGE_RIGHT;
-    duallayout::LayoutPair(g_nArrangementType, &g_picture1, &g_picture2);
+    LayoutMonitorPictures();
     DrawPicture(g_picture1, FALSE);
     DrawPicture(g_picture2, FALSE);
     InvalidateArea();
     Changed();
 }
+
+void CDualMonitorPage::OnMonitor1Vga() { OnResolution(1, duallayout::MODE_VGA); }
+void CDualMonitorPage::OnMonitor1Svga() { OnResolution(1, duallayout::MODE_SVGA); }
+void CDualMonitorPage::OnMonitor1Xga() { OnResolution(1, duallayout::MODE_XGA); }
+void CDualMonitorPage::OnMonitor1Xvga() { OnResolution(1, duallayout::MODE_XVGA); }
+void CDualMonitorPage::OnMonitor2Vga() { OnResolution(2, duallayout::MODE_VGA); }
+void CDualMonitorPage::OnMonitor2Svga() { OnResolution(2, duallayout::MODE_SVGA); }
+void CDualMonitorPage::OnMonitor2Xga() { OnResolution(2, duallayout::MODE_XGA); }
+void CDualMonitorPage::OnMonitor2Xvga() { OnResolution(2, duallayout::MODE_XVGA); }
 
 // A new size re-derives the arrangement from the pictures' current places.
 void CDualMonitorPage::OnResolution(int monitor, Mode mode) {

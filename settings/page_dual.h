@@ -31,6 +31,15 @@ protected:
 private:
     void OnUseDualMonitor();
     void OnOsManagedDualMonitor();
+    // The eight resolution buttons; each hands its monitor and mode to OnResolution.
+    void OnMonitor1Vga();
+    void OnMonitor1Svga();
+    void OnMonitor1Xga();
+    void OnMonitor1Xvga();
+    void OnMonitor2Vga();
+    void OnMonitor2Svga();
+    void OnMonitor2Xga();
+    void OnMonitor2Xvga();
     void OnResolution(int monitor, duallayout::Mode mode);
 
     void ClassifyMonitorArrangement();

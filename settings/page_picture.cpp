@@ -23,22 +23,17 @@ BOOL CPicturePage::ReadPicture() {
     if (fileSize > 0 && _fseeki64(file, 0, SEEK_SET) == 0 &&
         fread(headers, 1, sizeof(headers), file) == sizeof(headers) &&
         settingsrules::CheckPanelBitmap(headers, sizeof(headers), static_cast<uint64_t>(fileSize), &layout)) {
-        std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[layout.infoSize]());
-        std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[layout.bitsSize ? layout.bitsSize : 1]);
-        if (info && bits) {
-            memcpy(info.get(), headers + settingsrules::kBmpFileHeaderSize, settingsrules::kBmpInfoHeaderSize);
-            // The whole table is read as far as the file holds it; only the entries in use must be there.
-            BITMAPINFOHEADER* header = reinterpret_cast<BITMAPINFOHEADER*>(info.get());
-            header->biClrUsed = layout.clrUsed;
-            size_t table = layout.tableBytesInFile;
-            if ((table == 0 || fread(info.get() + settingsrules::kBmpInfoHeaderSize, 1, table, file) == table) &&
-                _fseeki64(file, layout.offBits, SEEK_SET) == 0 &&
-                fread(bits.get(), 1, layout.bitsSize, file) == layout.bitsSize) {
-                memcpy(&m_bmfHeader, headers, sizeof(m_bmfHeader));
-                m_pBmpInfo = std::move(info);
-                m_pBits = std::move(bits);
-                ok = TRUE;
-            }
+        std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[layout.infoSize]);
+        std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[layout.bitsSize]);
+        auto read = [file](uint64_t offset, void* dest, size_t size) {
+            return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0 &&
+                   fread(dest, 1, size, file) == size;
+        };
+        if (info && bits && settingsrules::ReadPanelBitmap(headers, layout, read, info.get(), bits.get())) {
+            memcpy(&m_bmfHeader, headers, sizeof(m_bmfHeader));
+            m_pBmpInfo = std::move(info);
+            m_pBits = std::move(bits);
+            ok = TRUE;
         }
     }
     fclose(file);

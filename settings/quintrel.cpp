@@ -30,6 +30,7 @@ BOOL g_bCalibrationChanged = FALSE;
 BOOL g_bDualMonitorChanged = FALSE;
 BYTE CommRequest[2] = {0, 0};
 BYTE ResolutionRequest[2] = {0, 0};
+HANDLE g_hMutex = nullptr;
 
 CQuintrelApp theApp;
 
@@ -75,7 +76,7 @@ void ReadSettings() {
 }
 
 BOOL CQuintrelApp::InitInstance() {
-    if (!AcquireSingleInstance(kMutexQuintrel)) return FALSE;
+    if (!AcquireSingleInstance(kMutexQuintrel, &g_hMutex)) return FALSE;
     DetectWindowsGeneration();
     ReadSettings();
 
@@ -91,7 +92,7 @@ BOOL CQuintrelApp::InitInstance() {
 }
 
 int CQuintrelApp::ExitInstance() {
-    // An instance that found another one running holds no mutex; this releases nothing then.
-    ReleaseSingleInstance();
+    // An instance that found another one running holds no mutex; it releases nothing.
+    if (g_hMutex) ReleaseMutex(g_hMutex);
     return CWinApp::ExitInstance();
 }

@@ -64,12 +64,17 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
     const uint8_t* info = headers + kBmpFileHeaderSize;
     uint32_t bfSize = Le32(headers + 2);
     uint32_t offBits = Le32(headers + 10);
+    uint32_t infoHeaderSize = Le32(info);
     int32_t width = static_cast<int32_t>(Le32(info + 4));
     int32_t height = static_cast<int32_t>(Le32(info + 8));
     uint16_t bitCount = Le16(info + 14);
     uint32_t compression = Le32(info + 16);
     uint32_t clrUsed = Le32(info + 32);
 
+    // The fields read here sit in the first 40 bytes of every header form from
+    // 40 bytes on; the colour table follows the header at its own size.
+    if (infoHeaderSize < kBmpInfoHeaderSize) return false;
+    const uint64_t tableOffset = kBmpFileHeaderSize + static_cast<uint64_t>(infoHeaderSize);
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
         return false;
     if (compression != 0) return false;  // only plain rows of pixels can be checked against the file
@@ -79,9 +84,10 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
     uint32_t entries = table / 4;
     if (clrUsed > entries) clrUsed = 0;
     uint32_t used = (clrUsed ? clrUsed : entries) * 4;
-    if (headerSize + used > fileSize) return false;
-    uint64_t inFile = fileSize - headerSize;
-    if (offBits < headerSize || offBits > fileSize) return false;
+    if (tableOffset + used > fileSize) return false;
+    uint64_t inFile = fileSize - tableOffset;
+    // The whole information header lies before the bits, and so within the file.
+    if (offBits < tableOffset || offBits > fileSize) return false;
     if (bfSize < offBits) return false;
     uint64_t bitsSize = static_cast<uint64_t>(bfSize) - offBits;
     if (bitsSize > fileSize - offBits) return false;
@@ -92,6 +98,7 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
     if (layout) {
         layout->offBits = offBits;
         layout->bitsSize = static_cast<uint32_t>(bitsSize);
+        layout->tableOffset = static_cast<uint32_t>(tableOffset);
         layout->colorTableSize = table;
         layout->tableBytesInFile = static_cast<uint32_t>(inFile < table ? inFile : table);
         layout->clrUsed = clrUsed;
@@ -101,6 +108,23 @@ bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileS
         layout->height = static_cast<int32_t>(absHeight);
     }
     return true;
+}
+
+bool ReadPanelBitmap(const uint8_t* headers, const BitmapLayout& layout, const FileReader& read, uint8_t* info,
+                     uint8_t* bits) {
+    memset(info, 0, layout.infoSize);
+    // The drawing takes the colour table right after a header of biSize bytes:
+    // it gets the 40-byte form, whatever form the file holds.
+    memcpy(info, headers + kBmpFileHeaderSize, kBmpInfoHeaderSize);
+    const uint32_t drawnHeaderSize = static_cast<uint32_t>(kBmpInfoHeaderSize);
+    for (int i = 0; i < 4; ++i) {
+        info[i] = static_cast<uint8_t>(drawnHeaderSize >> (8 * i));
+        // Entries beyond the table's size are not looked up.
+        info[32 + i] = static_cast<uint8_t>(layout.clrUsed >> (8 * i));
+    }
+    const size_t table = layout.tableBytesInFile;
+    if (table != 0 && !read(layout.tableOffset, info + kBmpInfoHeaderSize, table)) return false;
+    return read(layout.offBits, bits, layout.bitsSize);
 }
 
 }  // namespace settingsrules

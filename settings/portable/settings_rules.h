@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace settingsrules {
 
@@ -38,6 +39,7 @@ bool TerminateVersion(char* buffer, size_t size, bool readOk, bool stringType, u
 struct BitmapLayout {
     uint32_t offBits;        // offset of the pixel bits
     uint32_t bitsSize;       // bfSize - bfOffBits bytes read as the bits
+    uint32_t tableOffset;    // 14 + biSize: the colour table follows the file's own information header
     uint32_t colorTableSize; // bytes of colour table after the 40-byte header: 4 x 2^biBitCount below 16 bits
     uint32_t tableBytesInFile; // of those, the bytes the file holds (a short table leaves the rest zero)
     uint32_t clrUsed;        // biClrUsed for drawing: entries beyond the table's size are not looked up
@@ -48,11 +50,26 @@ struct BitmapLayout {
 constexpr size_t kBmpFileHeaderSize = 14;
 constexpr size_t kBmpInfoHeaderSize = 40;
 // Checks the 54 header bytes of a file of fileSize bytes before anything is
-// allocated: bfOffBits within the file and past the headers, the colour entries
-// in use (biClrUsed, or all 2^biBitCount) present in the file, bfSize -
-// bfOffBits present in the file and large enough for the rows the header
-// describes, biBitCount 1, 4, 8, 16, 24 or 32, uncompressed. False for a file
-// that fails; it is drawn as a missing file is.
+// allocated: biSize at least 40 (the later header forms, 108 or 124 bytes as
+// image editors write them, start with the same 40 bytes) and the whole
+// information header within the file and before the bits, bfOffBits within the
+// file, the colour entries in use (biClrUsed, or all 2^biBitCount) present in
+// the file after the information header, bfSize - bfOffBits present in the file
+// and large enough for the rows the header describes, biBitCount 1, 4, 8, 16,
+// 24 or 32, uncompressed. False for a file that fails; it is drawn as a missing
+// file is.
 bool CheckPanelBitmap(const uint8_t* headers, size_t headerBytes, uint64_t fileSize, BitmapLayout* layout);
+
+// Reads size bytes at offset of the picture's file into dest; false when it cannot.
+using FileReader = std::function<bool(uint64_t offset, void* dest, size_t size)>;
+
+// Reads a picture that CheckPanelBitmap accepted into the buffers the drawing
+// takes: info (layout.infoSize bytes) gets a 40-byte information header (the
+// file's first 40 header bytes with biSize 40 and biClrUsed as the layout
+// says) followed by the colour table read from layout.tableOffset as far as
+// the file holds it, the rest zero; bits (layout.bitsSize bytes) the pixel bits
+// from layout.offBits. headers are the 54 bytes that were checked.
+bool ReadPanelBitmap(const uint8_t* headers, const BitmapLayout& layout, const FileReader& read, uint8_t* info,
+                     uint8_t* bits);
 
 }  // namespace settingsrules

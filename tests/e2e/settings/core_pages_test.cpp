@@ -28,6 +28,20 @@ bool Blank(HWND page) {
     return true;
 }
 
+// The same picture with an information header of infoSize bytes (the later
+// forms that image editors write): filler that is no colour after the first
+// 40 bytes, then the table and the bits as before.
+std::vector<uint8_t> WithInfoHeaderSize(std::vector<uint8_t> file, uint32_t infoSize) {
+    auto get32 = [&](size_t at) { return file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) | (uint32_t(file[at + 3]) << 24); };
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(v >> (8 * i)); };
+    const uint32_t extra = infoSize - 40;
+    file.insert(file.begin() + 54, extra, 0x5A);
+    put32(2, get32(2) + extra);
+    put32(10, get32(10) + extra);
+    put32(14, infoSize);
+    return file;
+}
+
 std::string JostelLog() { return core::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
 
 }  // namespace
@@ -99,6 +113,42 @@ TEST(PicturePage, MissingAndMalformedFilesDrawNothing) {
     }
 }
 
+TEST(PicturePage, LongerInformationHeadersDrawTheSameColours) {
+    // The last entries of the table: after a longer header they lie where a
+    // table read as if the header were 40 bytes long would end.
+    const std::vector<uint8_t> eight = core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 252);
+    const std::vector<uint8_t> full = core::QuadrantBitmap(24, 64, 48, kQuadrants24);
+    DeleteFileA(kPanelBmp.c_str());
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = sheet.Show(0);
+    ASSERT_TRUE(page);
+    struct Case {
+        uint32_t infoSize;
+        bool eightBits;
+    } cases[] = {{40, true}, {124, false}, {108, true}, {124, false}, {124, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.infoSize << (c.eightBits ? " 8 bits" : " 24 bits"));
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, WithInfoHeaderSize(c.eightBits ? eight : full, c.infoSize)));
+        InvalidateRect(page, nullptr, TRUE);
+        EXPECT_TRUE(tb::Poll([&] { return Shows(page, c.eightBits ? kQuadrants8 : kQuadrants24); }, 3000));
+        if (c.infoSize == 124 && c.eightBits) tb::Screenshot("picture-8bit-124");
+    }
+    // A header size no file can hold: nothing, not the last picture.
+    std::vector<uint8_t> absurd = WithInfoHeaderSize(eight, 124);
+    for (uint32_t size : {0xFFFFFFF0u, static_cast<uint32_t>(absurd.size()) + 1}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, WithInfoHeaderSize(eight, 124)));
+        InvalidateRect(page, nullptr, TRUE);
+        ASSERT_TRUE(tb::Poll([&] { return Shows(page, kQuadrants8); }, 3000));
+        for (int i = 0; i < 4; ++i) absurd[14 + i] = uint8_t(size >> (8 * i));
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, absurd));
+        InvalidateRect(page, nullptr, TRUE);
+        EXPECT_TRUE(tb::Poll([&] { return Blank(page); }, 3000));
+        EXPECT_TRUE(sheet.process.Running());
+    }
+}
+
 TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
     struct Case {
         DWORD option;
@@ -130,6 +180,47 @@ TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
         tb::PressButton(sheet.window, IDOK);
         EXPECT_TRUE(sheet.process.WaitExit(8000));
         EXPECT_EQ(pages::User(kValOption), c.click ? c.stored : c.option);
+    }
+}
+
+TEST(CalibrationPage, EachRadioStoresItsPointCountInEveryForm) {
+    // On XP an Apply does not wait for the driver.
+    ASSERT_TRUE(tb::SetWindowsVersion("winxp64"));
+    struct Form {
+        bool japanese, twoMonitors;
+        int radio9, radio12, radio20;
+    } forms[] = {
+        {true, false, 1055, 1057, 1056},
+        {true, true, 1055, 1057, 1056},
+        {false, false, 1001, 1002, 1003},
+        {false, true, 1001, 1002, 1003},
+    };
+    for (const Form& f : forms) {
+        SCOPED_TRACE(std::string(f.japanese ? "Japanese" : "English") + (f.twoMonitors ? ", two" : ", one"));
+        if (f.twoMonitors) ASSERT_TRUE(pages::MakeSecondDriver());
+        else tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, SecondDriverParametersKey);
+        ASSERT_TRUE(pages::SetUser(kValOption, (kDefaultOption & ~static_cast<DWORD>(OPT_CALIB_MASK)) | OPT_CALIB_12));
+        pages::Sheet sheet = pages::StartSheet(f.japanese);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, f.japanese ? u8"位置補正" : "Calibration");
+        ASSERT_TRUE(page);
+        const struct {
+            int radio;
+            DWORD bit;
+        } choices[] = {{f.radio12, OPT_CALIB_12}, {f.radio20, OPT_CALIB_20}, {f.radio9, OPT_CALIB_9}, {f.radio12, OPT_CALIB_12}};
+        for (size_t i = 0; i < 4; ++i) {
+            SCOPED_TRACE(choices[i].radio);
+            // The first row is the stored choice, shown without a click.
+            if (i > 0) {
+                tb::Click(tb::Control(page, choices[i].radio));
+                ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+                ASSERT_TRUE(sheet.Apply());
+                EXPECT_EQ(pages::User(kValOption) & OPT_CALIB_MASK, choices[i].bit);
+            }
+            for (int id : {f.radio9, f.radio12, f.radio20})
+                EXPECT_EQ(tb::IsChecked(tb::Control(page, id)), id == choices[i].radio) << id;
+        }
+        EXPECT_TRUE(sheet.Cancel());
     }
 }
 
@@ -250,8 +341,90 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Screenshots of every page in both languages, with and without the second
-// panel driver (which brings the two-monitor calibration and the dual-monitor page).
+namespace {
+
+using pages::Ctl;
+constexpr const char B[] = "Button";
+constexpr const char S[] = "Static";
+
+// The calibration page's controls; the two-monitor form has a button per monitor.
+const Ctl kCalibOneJa[] = {
+    {-1, u8"補正点数", B},
+    {1055, u8"9 点 (3×3)", B},
+    {1057, u8"12 点　(4×3)", B},
+    {1056, u8"20 点　(5×4)", B},
+    {-1, u8"補正プログラム", B},
+    {-1, u8"補正プログラムを起動します。", S},
+    {1050, u8"補正を実行する", B},
+};
+const Ctl kCalibTwoJa[] = {
+    {-1, u8"補正点数", B},
+    {1055, u8"9 点 (3×3)", B},
+    {1057, u8"12 点　(4×3)", B},
+    {1056, u8"20 点　(5×4)", B},
+    {-1, u8"補正プログラム", B},
+    {-1, u8"補正プログラムを起動します。", S},
+    {1050, u8"モニタ1の補正を\n実行する", B},
+    {1002, u8"モニタ2の補正を\n実行する", B},
+};
+const Ctl kCalibOneEn[] = {
+    {-1, "Accuracy required", B},
+    {1001, "9 point ( 3*3 Matrix )", B},
+    {1002, "12 point ( 4*3 Matrix )", B},
+    {1003, "20 point ( 5*4 Matrix )", B},
+    {-1, "Calibration", B},
+    {-1, "Run calibration program", S},
+    {1000, "Calibrate Now", B},
+};
+const Ctl kCalibTwoEn[] = {
+    {-1, "Accuracy required", B},
+    {1001, "9 point ( 3*3 Matrix )", B},
+    {1002, "12 point ( 4*3 Matrix )", B},
+    {1003, "20 point ( 5*4 Matrix )", B},
+    {-1, "Calibration", B},
+    {-1, "Run calibration program", S},
+    {1000, "Calibrate Now of the monitor1", B},
+    {1004, "Calibrate Now of the monitor2", B},
+};
+// The driver page with the Version value "1.00.0001" under NT 6; besides
+// these, the application icon.
+const Ctl kDriverJa[] = {
+    {-1, u8"ドライババージョン", B},
+    {-1, u8"タッチパネルデバイスドライバ", S},
+    {1163, "Windows Vista", S},
+    {1164, "1.00.0001", S},
+    {1230, u8"ファイルバージョン", B},
+};
+const Ctl kDriverEn[] = {
+    {-1, "Driver Version", B},
+    {-1, "Touch panel device driver", S},
+    {1165, "1.00.0001", S},
+    {1166, "Windows Vista", S},
+    {1231, "File version", B},
+};
+
+// The page holds the table's controls and, when icons is 1, an icon picture: nothing more.
+template <size_t N>
+void CheckPage(HWND page, const Ctl (&table)[N], size_t icons, const char* what) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(page);
+    pages::CheckControls(page, table);
+    size_t found = 0;
+    std::vector<HWND> children = tb::Children(page);
+    for (HWND child : children)
+        if (tb::ClassOf(child) == S && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            SendMessageA(child, STM_GETICON, 0, 0) != 0)
+            ++found;
+    EXPECT_EQ(found, icons);
+    EXPECT_EQ(children.size(), N + icons);
+}
+
+}  // namespace
+
+// The calibration page of either form and the driver page, control by
+// control, in both languages, and a screenshot of every page, with and
+// without the second panel driver (which brings the two-monitor calibration
+// and the dual-monitor page).
 TEST(SettingsScreens, EveryPageInBothLanguages) {
     ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(24, 64, 48, kQuadrants24)));
     ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion, "1.00.0001"));
@@ -262,8 +435,21 @@ TEST(SettingsScreens, EveryPageInBothLanguages) {
             tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, SecondDriverParametersKey);
         }
         for (bool japanese : {false, true}) {
+            SCOPED_TRACE(std::string(japanese ? "Japanese" : "English") + (secondDriver ? ", two" : ", one"));
             pages::Sheet sheet = pages::StartSheet(japanese);
             ASSERT_TRUE(sheet.window);
+            HWND calib = core::ShowTab(sheet, japanese ? u8"位置補正" : "Calibration");
+            if (japanese) {
+                if (secondDriver) CheckPage(calib, kCalibTwoJa, 0, "calibration");
+                else CheckPage(calib, kCalibOneJa, 0, "calibration");
+            } else {
+                if (secondDriver) CheckPage(calib, kCalibTwoEn, 0, "calibration");
+                else CheckPage(calib, kCalibOneEn, 0, "calibration");
+            }
+            HWND driver = core::ShowTab(sheet, japanese ? u8"デバイス" : "Driver Information");
+            if (japanese) CheckPage(driver, kDriverJa, 1, "driver");
+            else CheckPage(driver, kDriverEn, 1, "driver");
+
             std::vector<std::string> tabs = core::TabTexts(sheet);
             ASSERT_GE(tabs.size(), 3u);
             for (size_t i = 0; i < tabs.size(); ++i) {

@@ -233,27 +233,48 @@ TEST(SettingsApply, DriverMissingOnVistaShowsTheBoxAndStoresNothing) {
 
 TEST(SettingsApply, RestartNoticeOnEveryApplyAfterADualMonitorChange) {
     ASSERT_TRUE(pages::MakeSecondDriver());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND dual = core::ShowTab(sheet, "Dual monitor set-up");
-    ASSERT_TRUE(dual);
-    tb::Click(tb::Control(dual, 1100));  // use the dual-monitor function
-    ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
-    for (int apply = 0; apply < 2; ++apply) {
-        SCOPED_TRACE(apply);
-        if (apply == 1) {
-            ASSERT_TRUE(ChangeSomething(sheet, kEnRadio12));  // not a dual-monitor change
+    struct Case {
+        bool japanese;
+        const char* dualTab;
+        int useDual;
+        const char* calibTab;
+        int radio12;
+        const char* text;
+    } cases[] = {
+        {false, "Dual monitor set-up", 1100, kCalibTab, kEnRadio12,
+         "Dual monitor Setting was changed. \nNeed to system restart."},
+        {true, u8"マルチモニタ", 1067, u8"位置補正", 1057, u8"マルチモニタの設定が変更されました。\n再起動が必要です。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.japanese ? "Japanese" : "English");
+        ASSERT_TRUE(pages::SetSecond(kValNComm, 0));
+        pages::Sheet sheet = pages::StartSheet(c.japanese);
+        ASSERT_TRUE(sheet.window);
+        HWND dual = core::ShowTab(sheet, c.dualTab);
+        ASSERT_TRUE(dual);
+        tb::Click(tb::Control(dual, c.useDual));  // use the dual-monitor function
+        ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+        for (int apply = 0; apply < 2; ++apply) {
+            SCOPED_TRACE(apply);
+            if (apply == 1) {
+                // Not a dual-monitor change.
+                HWND calib = core::ShowTab(sheet, c.calibTab);
+                ASSERT_TRUE(calib);
+                tb::Click(tb::Control(calib, c.radio12));
+                ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+            }
+            ASSERT_TRUE(core::PressApply(sheet));
+            core::Box box = core::WaitBox(sheet);
+            ASSERT_TRUE(box.window);
+            EXPECT_EQ(box.caption, "Quintrel");
+            EXPECT_EQ(box.text, c.text);
+            tb::PressButton(box.window, IDOK);
+            EXPECT_TRUE(core::WaitApplied(sheet));
+            EXPECT_EQ(pages::Second(kValNComm) & NCOMM_DUAL_MONITOR, 1u);
         }
-        ASSERT_TRUE(core::PressApply(sheet));
-        core::Box box = core::WaitBox(sheet);
-        ASSERT_TRUE(box.window);
-        EXPECT_EQ(box.caption, "Quintrel");
-        EXPECT_EQ(box.text, "Dual monitor Setting was changed. \nNeed to system restart.");
-        tb::PressButton(box.window, IDOK);
-        EXPECT_TRUE(core::WaitApplied(sheet));
-        EXPECT_EQ(pages::Second(kValNComm) & NCOMM_DUAL_MONITOR, 1u);
+        EXPECT_EQ(pages::User(kValOption) & OPT_CALIB_MASK, static_cast<DWORD>(OPT_CALIB_12));
+        EXPECT_TRUE(sheet.Cancel());
     }
-    EXPECT_EQ(pages::User(kValOption) & OPT_CALIB_MASK, static_cast<DWORD>(OPT_CALIB_12));
 }
 
 TEST(SettingsApply, StoresOnceAcrossPagesAndNotAtAllWithoutAChange) {

@@ -126,11 +126,11 @@ inline std::string ReadFileText(const std::string& path) {
 }
 
 // A bottom-up picture in four quadrants: top-left, top-right, bottom-left,
-// bottom-right colours. 8 bits: entries 1-4 of the table; with clrUsed the file
-// holds only that many entries (the bits follow them), else all 256; 24 bits:
-// no table.
+// bottom-right colours. 8 bits: entries firstEntry to firstEntry + 3 of the
+// table; with clrUsed the file holds only that many entries (the bits follow
+// them), else all 256; 24 bits: no table.
 inline std::vector<uint8_t> QuadrantBitmap(int bits, int width, int height, const COLORREF colours[4],
-                                           uint32_t clrUsed = 0) {
+                                           uint32_t clrUsed = 0, int firstEntry = 1) {
     const uint32_t table = bits == 8 ? (clrUsed ? 4 * clrUsed : 1024) : 0;
     const uint32_t stride = ((width * bits + 31) / 32) * 4;
     const uint32_t off = 54 + table;
@@ -149,9 +149,9 @@ inline std::vector<uint8_t> QuadrantBitmap(int bits, int width, int height, cons
     put32(46, clrUsed);
     if (bits == 8) {
         for (int i = 0; i < 4; ++i) {
-            b[54 + 4 * (i + 1)] = GetBValue(colours[i]);
-            b[54 + 4 * (i + 1) + 1] = GetGValue(colours[i]);
-            b[54 + 4 * (i + 1) + 2] = GetRValue(colours[i]);
+            b[54 + 4 * (i + firstEntry)] = GetBValue(colours[i]);
+            b[54 + 4 * (i + firstEntry) + 1] = GetGValue(colours[i]);
+            b[54 + 4 * (i + firstEntry) + 2] = GetRValue(colours[i]);
         }
     }
     for (int y = 0; y < height; ++y) {
@@ -160,7 +160,7 @@ inline std::vector<uint8_t> QuadrantBitmap(int bits, int width, int height, cons
             int q = (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
             uint8_t* p = &b[off + fileRow * stride];
             if (bits == 8) {
-                p[x] = uint8_t(q + 1);
+                p[x] = uint8_t(q + firstEntry);
             } else {
                 p[3 * x] = GetBValue(colours[q]);
                 p[3 * x + 1] = GetGValue(colours[q]);

@@ -2,6 +2,7 @@
 // settings with their restore on Cancel, the Option bits and the test icon.
 #include "pages_support.h"
 
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -36,6 +37,19 @@ std::vector<int> MovingIds(const Ids& ids) {
 HWND OpenClick(pages::Sheet* sheet, bool japanese) {
     *sheet = pages::StartSheet(japanese);
     return sheet->window ? sheet->Show(pages::TAB_CLICK) : nullptr;
+}
+
+// The double-click time, width and height that a program started now gets.
+struct DoubleClick {
+    unsigned time = 0;
+    int width = 0, height = 0;
+};
+DoubleClick SystemDoubleClick() {
+    DoubleClick d;
+    std::string out;
+    if (tb::RunCapture(tb::TestDir() + "\\settings_dblclk_probe.exe", "", &out) == 0)
+        sscanf(out.c_str(), "%u %d %d", &d.time, &d.width, &d.height);
+    return d;
 }
 
 HICON IconOf(HWND control) {
@@ -152,6 +166,33 @@ TEST(PagesClick, ApplyCommitsAndLaterCancelReturnsToIt) {
     EXPECT_EQ("18", Mouse("DoubleClickWidth"));
     EXPECT_EQ("400", Mouse("DoubleClickSpeed"));
     EXPECT_EQ(42u, pages::User("DHeight"));
+}
+
+// The sound page comes before the click page among the sheet's pages: once
+// it has been opened, its OnApply is the one that stores the settings. What
+// was applied must stay in the system after Cancel all the same.
+TEST(PagesClick, CancelKeepsWhatTheSoundPageApplied) {
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_NE(nullptr, sheet.window);
+    ASSERT_NE(nullptr, sheet.Show(pages::TAB_SOUND));
+    HWND page = sheet.Show(pages::TAB_CLICK);
+    ASSERT_NE(nullptr, page);
+    tb::Scroll(tb::Control(page, kEn.heightSlider), 42);
+    tb::Scroll(tb::Control(page, kEn.widthSlider), 18);
+    tb::Scroll(tb::Control(page, kEn.speedSlider), 600);
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "400"; }));
+    ASSERT_TRUE(sheet.Apply());
+    EXPECT_EQ(42u, pages::User("DHeight"));
+    EXPECT_EQ(18u, pages::User("DWidth"));
+    // A later try that is not applied goes; the applied values come back.
+    tb::Scroll(tb::Control(page, kEn.widthSlider), 58);
+    tb::Scroll(tb::Control(page, kEn.speedSlider), 200);
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "800"; }));
+    ASSERT_TRUE(sheet.Cancel());
+    DoubleClick d = SystemDoubleClick();
+    EXPECT_EQ(400u, d.time);
+    EXPECT_EQ(18, d.width);
+    EXPECT_EQ(42, d.height);
 }
 
 TEST(PagesClick, CancelWithoutChangeResetsTheSystemOnlyWhenThePageWasOpened) {

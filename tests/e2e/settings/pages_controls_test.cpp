@@ -7,13 +7,7 @@
 
 namespace {
 
-struct Ctl {
-    int id;            // -1: a control without id, found by its text
-    const char* text;  // nullptr: not compared
-    const char* cls;
-    int x, y, w, h;    // dialog units; w and h 0 for an icon picture, which takes its icon's size,
-                       // h 0 for a combo box, whose window is its edit field
-};
+using pages::Ctl;
 
 constexpr const char B[] = "Button";
 constexpr const char S[] = "Static";
@@ -180,6 +174,7 @@ const Ctl kClickSimEn[] = {
 const Ctl kDualJa[] = {
     {1067, u8"マルチモニタ機能を使う", B, 5, 4, 110, 10},
     {1129, u8"OS管理のマルチモニタ", B, 152, 8, 87, 10},
+    {-1, "", B, 5, 15, 141, 146},
     {1044, u8"モニタ１", B, 151, 23, 90, 67},
     {1059, u8"VGA(640×480)", B, 161, 33, 71, 10},
     {1060, u8"SVGA(800×600)", B, 161, 48, 74, 10},
@@ -197,6 +192,7 @@ const Ctl kDualJa[] = {
 const Ctl kDualEn[] = {
     {1100, "&Use the dual monitor function", B, 5, 4, 125, 10},
     {1130, "OS management dual monitor", B, 167, 10, 110, 10},
+    {-1, "", B, 5, 15, 155, 146},
     {1042, "Monitor 1", B, 166, 27, 117, 65},
     {1103, "VGA (640 * 480)", B, 190, 37, 70, 10},
     {1104, "SVGA (800 * 600)", B, 190, 51, 69, 10},
@@ -213,12 +209,7 @@ const Ctl kDualEn[] = {
      173, 171, 22},
 };
 
-HWND FindControl(HWND page, const Ctl& c) {
-    if (c.id != -1) return tb::Control(page, c.id);
-    for (HWND child : tb::Children(page))
-        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && pages::Utf8(child) == c.text) return child;
-    return nullptr;
-}
+using pages::FindControl;
 
 // The dialog base units that map every control's place to its pixels, or
 // {0, 0} when no pair does.
@@ -244,14 +235,7 @@ template <size_t N>
 void CheckPage(HWND page, const Ctl (&table)[N], const char* name) {
     SCOPED_TRACE(name);
     ASSERT_NE(nullptr, page);
-    for (const Ctl& c : table) {
-        HWND w = FindControl(page, c);
-        ASSERT_NE(nullptr, w) << "control " << c.id << " " << (c.text ? c.text : "");
-        EXPECT_EQ(c.cls, tb::ClassOf(w)) << "control " << c.id;
-        if (c.text) {
-            EXPECT_EQ(c.text, pages::Utf8(w)) << "control " << c.id;
-        }
-    }
+    pages::CheckControls(page, table);
     POINT units = FitBaseUnits(page, table, N);
     EXPECT_NE(0, units.x) << "the controls' places do not follow one set of dialog units";
 }

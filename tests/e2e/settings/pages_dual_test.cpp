@@ -193,10 +193,10 @@ TEST(PagesDual, DraggedPicturesStayInThePictureArea) {
 
 TEST(PagesDual, ResolutionChoiceReDerivesTheType) {
     for (bool os : {true, false}) {
-        SCOPED_TRACE(os ? "system arrangement" : "page arrangement");
+        SCOPED_TRACE(os ? "system arrangement, Japanese" : "page arrangement, English");
         // Both VGA, monitor 2 right of monitor 1; other bits of both words kept.
         Layout(0x41u | (os ? 0x2u : 0u), 0xA280B280, 0x01E001E0);
-        Page p = Open(true);
+        Page p = Open(os);
         ASSERT_NE(nullptr, p.page);
         EXPECT_TRUE(tb::IsChecked(p[p.ids->monitor1[0]]));
         tb::Click(p[p.ids->monitor1[2]]);  // monitor 1 XGA
@@ -211,6 +211,12 @@ TEST(PagesDual, ResolutionChoiceReDerivesTheType) {
         EXPECT_TRUE(pages::Wait([&] { return p.sheet.ApplyEnabled(); }));
         tb::Click(p[p.ids->monitor2[3]]);  // monitor 2 XVGA
         p.Settle();
+        // Each monitor's radios are a group of their own: monitor 1 keeps its choice.
+        ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[p.ids->monitor2[3]]); }));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(i == 2, tb::IsChecked(p[p.ids->monitor1[i]])) << "monitor 1 radio " << i;
+            EXPECT_EQ(i == 3, tb::IsChecked(p[p.ids->monitor2[i]])) << "monitor 2 radio " << i;
+        }
         ASSERT_TRUE(p.sheet.Apply(true));
         EXPECT_EQ(0xA480B400u, pages::Second("ResolutionX"));
         EXPECT_EQ(0x03600300u, pages::Second("ResolutionY"));

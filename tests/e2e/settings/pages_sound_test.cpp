@@ -270,3 +270,43 @@ TEST(PagesSound, ScrollBarsStepAndStopAtTheirEnds) {
     EXPECT_EQ(321u, pages::User("Duration"));
     p.sheet.Cancel();
 }
+
+// Kinds without an entry in the list (7-15, stored by hand or by another
+// version) select nothing; a standard kind without a name shows the plain
+// beep's, or without it the first system sound's. With DisSet bit 0 the reset
+// to the built-in values takes kind 1 in place of the plain beep.
+TEST(PagesSound, KindsWithoutAnEntryAndTheResetWithoutThePlainBeep) {
+    struct Case {
+        bool disSet, japanese;
+        DWORD kind, stdKind;
+        const char* stdName;
+    } cases[] = {
+        {true, false, 7, 9, "Asterisk"},
+        {true, true, 15, 0, u8"メッセージ(情報)"},
+        {false, true, 9, 15, u8"Beep音"},
+        {false, false, 15, 7, "Beep Sound"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "DisSet " << c.disSet << " kind " << c.kind << " standard " << c.stdKind);
+        ASSERT_TRUE(pages::SetDriver("DisSet", c.disSet ? 1u : 0u));
+        ASSERT_TRUE(pages::SetUser("Option", (kDefaultOption & ~static_cast<DWORD>(OPT_SOUND_KIND_MASK | OPT_STD_SOUND_KIND_MASK)) |
+                                                 OPT_SOUND | (c.kind << 12) | (c.stdKind << 8)));
+        Page p = Open(c.japanese);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        EXPECT_EQ(CB_ERR, SendMessageA(p[ids.combo], CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(c.stdName, Text(p, ids.stdKind));
+        EXPECT_FALSE(p.sheet.ApplyEnabled());
+        if (c.disSet) {
+            tb::Click(p[ids.reset]);
+            ASSERT_TRUE(pages::Wait([&] { return !tb::IsChecked(p[ids.check]); }));
+            EXPECT_EQ(0, SendMessageA(p[ids.combo], CB_GETCURSEL, 0, 0));
+            ASSERT_TRUE(p.sheet.Apply());
+            const DWORD stored = pages::User("Option");
+            EXPECT_EQ(1u, SoundKind(stored));
+            EXPECT_EQ(0u, stored & OPT_SOUND);
+            EXPECT_EQ(c.stdKind, (stored & OPT_STD_SOUND_KIND_MASK) >> 8);
+        }
+        p.sheet.Cancel();
+    }
+}

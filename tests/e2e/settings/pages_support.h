@@ -81,6 +81,44 @@ inline std::string ComboUtf8(HWND combo, int index) {
     return out;
 }
 
+// One control of a page's control table.
+struct Ctl {
+    int id;            // -1: a control without id, found by its text
+    const char* text;  // nullptr: not compared
+    const char* cls;
+    int x = 0, y = 0;  // dialog units; w and h 0 for an icon picture, which takes its icon's size,
+    int w = 0, h = 0;  // h 0 for a combo box, whose window is its edit field; all 0: not given
+};
+
+// A control of a page by its id, or one without id by its text.
+inline HWND FindControl(HWND page, const Ctl& c) {
+    if (c.id != -1) return tb::Control(page, c.id);
+    for (HWND child : tb::Children(page))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && Utf8(child) == c.text) return child;
+    return nullptr;
+}
+
+// Every control of the table is on the page with its class and text. A line
+// break in a text may be stored as CR LF or as LF alone.
+inline void CheckControls(HWND page, const Ctl* table, size_t count) {
+    ASSERT_NE(nullptr, page);
+    for (const Ctl* t = table; t != table + count; ++t) {
+        const Ctl& c = *t;
+        HWND w = FindControl(page, c);
+        ASSERT_NE(nullptr, w) << "control " << c.id << " " << (c.text ? c.text : "");
+        EXPECT_EQ(c.cls, tb::ClassOf(w)) << "control " << c.id;
+        if (c.text) {
+            std::string text = Utf8(w);
+            for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+            EXPECT_EQ(c.text, text) << "control " << c.id;
+        }
+    }
+}
+template <size_t N>
+void CheckControls(HWND page, const Ctl (&table)[N]) {
+    CheckControls(page, table, N);
+}
+
 // A running settings sheet.
 struct Sheet {
     tb::Process process;

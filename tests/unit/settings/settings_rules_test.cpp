@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -173,4 +174,104 @@ TEST(PanelBitmap, MalformedHeadersAreRefused) {
     }
     auto good = Headers(54 + 12, 54, 1, 1, 24);
     EXPECT_FALSE(CheckPanelBitmap(good.data(), 53, 54 + 12, nullptr)) << "fewer than 54 header bytes";
+}
+
+namespace {
+// A whole 4 x 2 picture file whose information header is infoSize bytes long:
+// the 40 bytes every form starts with, then filler that is no colour, then
+// (below 16 bits) the full colour table with entries 1-4 set, then the bits.
+std::vector<uint8_t> PictureFile(uint32_t infoSize, uint16_t bits) {
+    const uint32_t table = bits < 16 ? 4u << bits : 0;
+    const uint32_t stride = ((4 * bits + 31) / 32) * 4;
+    const uint32_t offBits = 14 + infoSize + table;
+    std::vector<uint8_t> f = Headers(offBits + 2 * stride, offBits, 4, 2, bits);
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i)); };
+    put32(14, infoSize);
+    f.resize(14 + infoSize, 0x5A);
+    f.resize(offBits, 0);
+    const uint8_t colours[4][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {0, 255, 255}};  // blue, green, red bytes
+    for (int i = 0; i < 4 && table; ++i)
+        for (int c = 0; c < 3; ++c) f[14 + infoSize + 4 * (i + 1) + c] = colours[i][c];
+    for (uint32_t i = 0; i < 2 * stride; ++i) f.push_back(uint8_t(bits == 8 ? 1 + i % 4 : 0x30 + i));
+    return f;
+}
+
+// What the page hands to the drawing for a file held in memory; false when refused.
+bool Load(const std::vector<uint8_t>& file, std::vector<uint8_t>* info, std::vector<uint8_t>* bits) {
+    BitmapLayout l;
+    if (!CheckPanelBitmap(file.data(), 54, file.size(), &l)) return false;
+    info->assign(l.infoSize, 0xEE);
+    bits->assign(l.bitsSize, 0xEE);
+    FileReader read = [&](uint64_t offset, void* dest, size_t size) {
+        if (offset > file.size() || size > file.size() - offset) return false;
+        memcpy(dest, file.data() + offset, size);
+        return true;
+    };
+    return ReadPanelBitmap(file.data(), l, read, info->data(), bits->data());
+}
+
+uint32_t InfoField(const std::vector<uint8_t>& info, size_t at) {
+    return info[at] | (info[at + 1] << 8) | (info[at + 2] << 16) | (uint32_t(info[at + 3]) << 24);
+}
+}  // namespace
+
+// Image editors write the 108- and 124-byte header forms: the colour table
+// follows the header at its own size, and the drawing gets the 40-byte form,
+// so the same picture draws the same whatever form its file uses.
+TEST(PanelBitmap, EveryHeaderFormDrawsTheSameColours) {
+    std::vector<uint8_t> info40, bits40;
+    ASSERT_TRUE(Load(PictureFile(40, 8), &info40, &bits40));
+    ASSERT_EQ(info40.size(), 40u + 1024u);
+    EXPECT_EQ(InfoField(info40, 0), 40u);
+    EXPECT_EQ(InfoField(info40, 40 + 4), 0x00FF0000u);   // entry 1: red
+    EXPECT_EQ(InfoField(info40, 40 + 16), 0x00FFFF00u);  // entry 4: yellow
+    for (uint32_t size : {52u, 56u, 64u, 108u, 124u}) {
+        std::vector<uint8_t> info, bits;
+        ASSERT_TRUE(Load(PictureFile(size, 8), &info, &bits)) << size;
+        EXPECT_EQ(info, info40) << size;
+        EXPECT_EQ(bits, bits40) << size;
+    }
+    // 1 and 4 bits likewise; 24 bits, without a table, keep drawing.
+    for (uint16_t depth : {uint16_t(1), uint16_t(4), uint16_t(24)}) {
+        std::vector<uint8_t> info, bits, info124, bits124;
+        ASSERT_TRUE(Load(PictureFile(40, depth), &info, &bits)) << depth;
+        ASSERT_TRUE(Load(PictureFile(124, depth), &info124, &bits124)) << depth;
+        EXPECT_EQ(info124, info) << depth;
+        EXPECT_EQ(bits124, bits) << depth;
+        EXPECT_EQ(InfoField(info124, 0), 40u) << depth;
+    }
+}
+
+TEST(PanelBitmap, InformationHeaderSizeIsBoundByTheFile) {
+    auto put32 = [](std::vector<uint8_t> f, size_t at, uint32_t v) {
+        const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        std::copy(bytes, bytes + 4, f.begin() + static_cast<std::ptrdiff_t>(at));
+        return f;
+    };
+    const std::vector<uint8_t> good = PictureFile(124, 8);
+    const std::vector<uint8_t> good24 = PictureFile(124, 24);  // bits at 138, 24 bytes
+    // An 8-bit picture whose four entries in use would lie in the file after a
+    // 40-byte header but not after its own 124 bytes: the bits follow at once.
+    std::vector<uint8_t> noTable(good24.begin(), good24.begin() + 138);
+    noTable.insert(noTable.end(), 8, 1);
+    noTable = put32(put32(put32(put32(noTable, 2, 146), 10, 138), 46, 4), 28, 8);
+    ASSERT_FALSE(noTable.empty());
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+    } cases[] = {
+        {"biSize 0", put32(good, 14, 0)},
+        {"the 12-byte form, whose fields lie elsewhere", put32(good, 14, 12)},
+        {"biSize 39", put32(good, 14, 39)},
+        {"header reaching into the bits", put32(good24, 14, 124 + 4)},
+        {"entries in use beyond the file after the header", noTable},
+        {"header beyond the file", put32(good, 14, static_cast<uint32_t>(good.size()))},
+        {"14 + biSize wraps 32 bits", put32(good, 14, 0xFFFFFFF2u)},
+        {"largest", put32(good, 14, 0xFFFFFFFFu)},
+        {"one past 2 GB", put32(good, 14, 0x80000001u)},
+    };
+    std::vector<uint8_t> info, bits;
+    for (const Case& c : cases) EXPECT_FALSE(Load(c.file, &info, &bits)) << c.what;
+    // The same small file with a 40-byte header holds its table.
+    EXPECT_TRUE(Load(put32(put32(noTable, 14, 40), 10, 138), &info, &bits));
 }
