@@ -120,14 +120,14 @@ static void OnResidentInit(HWND window)
 static void OnSettingsMessage(const COPYDATASTRUCT* data)
 {
     // A short or empty payload carries no settings.
-    resident::SettingsMessageValues values;
-    if (!data || !resident::ParseSettingsMessage(data->lpData, data->cbData, &values)) return;
-    Freq = values.freq;
-    Duration = values.duration;
-    Option = values.option;
+    resident::SettingsMessage message;
+    if (!data || !resident::ParseSettingsMessage(data->lpData, data->cbData, &message)) return;
+    Freq = message.freq;
+    Duration = message.duration;
+    Option = message.option;
     ApplyOptions();
     HandOptionToHook();
-    DWORD option = values.option;
+    DWORD option = message.option;
     SendDriverCode(wexant::IOCTL_WEXANT_SET_OPTION, &option, sizeof(option));
     SyncButtonSwap();
 }
@@ -136,7 +136,9 @@ static void OnPowerBroadcast(WPARAM event)
 {
     if (event == PBT_APMSUSPEND) {
         StopWorkerThreads();
-        Sleep(Duration + 10);  // a tone being played ends first
+        // A tone being played ends first. Tones are held to the longest the
+        // sound page sets, and so is this wait, whatever Duration holds.
+        Sleep(resident::SuspendWait(Duration));
     } else if (event == PBT_APMRESUMESUSPEND) {
         Sleep(25);
         LoadSettings();

@@ -53,6 +53,7 @@ void StopSessionWatch();
 // ---- Tray icon and floating window (tray.cpp) ----------------------------------------
 extern HWND FloatWindow;
 extern char TrayTip[50];
+extern NOTIFYICONDATAA TrayIconData;
 
 void ApplyOptions();
 BOOL TrayIconCommand(HWND window, DWORD command, UINT id, HICON icon, const char* tip);

@@ -14,8 +14,19 @@ static std::atomic<DWORD> StateReadEnabled{1};
 static HANDLE const kStarting = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2));
 static std::atomic<HANDLE> BeepThreadHandle{nullptr}, TouchThreadHandle{nullptr},
     WakeThreadHandle{nullptr}, WatchThreadHandle{nullptr};
-// The events registered with the driver; the stop routine signals them.
-static std::atomic<HANDLE> TouchEvent{nullptr}, WakeEvent{nullptr};
+// The records that hand the touch and wake events to the driver, one per
+// thread; the stop routine signals a thread through its record's handle.
+static resident::EventRegRecord TouchEventRecord = {}, WakeEventRecord = {};
+
+static HANDLE EventOf(const resident::EventRegRecord& record)
+{
+    return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(resident::RecordEvent(record)));
+}
+
+static void PutEventIntoRecord(resident::EventRegRecord* record, HANDLE event)
+{
+    resident::MakeEventRegRecord(record, static_cast<uint64_t>(reinterpret_cast<UINT_PTR>(event)));
+}
 
 static DWORD WINAPI BeepThread(LPVOID);
 static DWORD WINAPI TouchStateThread(LPVOID);
@@ -60,12 +71,12 @@ void StopWorkerThreads()
     if (TouchRun) {
         TouchRun = 0;
         StateReadEnabled = 0;
-        HANDLE event = TouchEvent;
+        HANDLE event = EventOf(TouchEventRecord);
         if (event) SetEvent(event);
     }
     if (WakeRun && g_bWinVista) {
         WakeRun = 0;
-        HANDLE event = WakeEvent;
+        HANDLE event = EventOf(WakeEventRecord);
         if (event) SetEvent(event);
     }
 }
@@ -86,7 +97,7 @@ static void PlayTouchSound()
     if (choice.call == resident::SoundCall::MessageBeep)
         MessageBeep(choice.beepType);
     else
-        Beep(Freq, Duration);  // returns when the tone has ended
+        Beep(Freq, resident::ToneDuration(Duration));  // returns when the tone has ended
 }
 
 static DWORD WINAPI BeepThread(LPVOID)
@@ -101,23 +112,16 @@ static DWORD WINAPI BeepThread(LPVOID)
     return EndThread(&BeepThreadHandle);
 }
 
-// Hands an event to the driver with one of the two registration requests.
-static BOOL RegisterEvent(HANDLE device, DWORD code, HANDLE event)
-{
-    uint8_t record[resident::kEventRegSize];
-    resident::MakeEventRegRecord(record, static_cast<uint64_t>(reinterpret_cast<UINT_PTR>(event)));
-    DWORD bytes = 0;
-    return DeviceIoControl(device, code, record, sizeof(record), nullptr, 0, &bytes, nullptr);
-}
-
-// Opens the device and registers the event; the device is closed again either way.
+// Opens the device and hands it the record's event with one of the two
+// registration requests; the device is closed again either way.
 // *absent tells whether the device did not open.
-static BOOL RegisterWithDriver(DWORD code, HANDLE event, BOOL* absent)
+static BOOL RegisterWithDriver(DWORD code, resident::EventRegRecord* record, BOOL* absent)
 {
     HANDLE device = OpenDriverDevice();
     *absent = device == INVALID_HANDLE_VALUE;
     if (*absent) return FALSE;
-    BOOL ok = RegisterEvent(device, code, event);
+    DWORD bytes = 0;
+    BOOL ok = DeviceIoControl(device, code, record, sizeof(*record), nullptr, 0, &bytes, nullptr);
     CloseHandle(device);
     return ok;
 }
@@ -146,13 +150,13 @@ static DWORD WINAPI TouchStateThread(LPVOID parameter)
 {
     HWND window = static_cast<HWND>(parameter);
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    TouchEvent = event;
+    PutEventIntoRecord(&TouchEventRecord, event);
     // A stop that came while the previous thread was not waiting left this clear.
     StateReadEnabled = 1;
     BOOL reopen = FALSE;
     while (event && TouchRun) {
         BOOL absent = FALSE;
-        if (!RegisterWithDriver(wexant::IOCTL_WEXANT_SET_TOUCH_EVENT, event, &absent)) {
+        if (!RegisterWithDriver(wexant::IOCTL_WEXANT_SET_TOUCH_EVENT, &TouchEventRecord, &absent)) {
             if (absent) reopen = TRUE;
             Sleep(500);
             continue;
@@ -180,7 +184,7 @@ static DWORD WINAPI TouchStateThread(LPVOID parameter)
         OnTouchState(window, state);
         StateReadEnabled = 1;
     }
-    TouchEvent = nullptr;
+    PutEventIntoRecord(&TouchEventRecord, nullptr);
     if (event) CloseHandle(event);
     return EndThread(&TouchThreadHandle);
 }
@@ -189,10 +193,10 @@ static DWORD WINAPI DriverWakeThread(LPVOID parameter)
 {
     HWND window = static_cast<HWND>(parameter);
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    WakeEvent = event;
+    PutEventIntoRecord(&WakeEventRecord, event);
     while (event && WakeRun) {
         BOOL absent = FALSE;
-        if (!RegisterWithDriver(wexant::IOCTL_WEXANT_SET_WAKE_EVENT, event, &absent)) {
+        if (!RegisterWithDriver(wexant::IOCTL_WEXANT_SET_WAKE_EVENT, &WakeEventRecord, &absent)) {
             Sleep(500);
             continue;
         }
@@ -201,7 +205,7 @@ static DWORD WINAPI DriverWakeThread(LPVOID parameter)
         if (!WakeRun) break;
         SendMessageA(window, WM_RESIDENT_INIT, 0, 0);
     }
-    WakeEvent = nullptr;
+    PutEventIntoRecord(&WakeEventRecord, nullptr);
     if (event) CloseHandle(event);
     return EndThread(&WakeThreadHandle);
 }

@@ -2,6 +2,9 @@
 // button that touches act as. Both live on the window thread.
 #include "resident.h"
 
+#include <stddef.h>
+
+#include <vector>
 
 HWND FloatWindow = nullptr;
 char TrayTip[50] = "";
@@ -16,18 +19,30 @@ HICON LoadButtonIcon(int id, int size)
     return static_cast<HICON>(LoadImageA(Instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+// The one record that every tray call fills. Its size is that of the record
+// up to and including the 64-character tip, which every shell since the first
+// notification area accepts.
+NOTIFYICONDATAA TrayIconData;
+static_assert(NOTIFYICONDATAA_V1_SIZE == 104, "tray record size handed to the shell");
+#ifdef _WIN64
+static_assert(offsetof(NOTIFYICONDATAA, cbSize) == 0 && offsetof(NOTIFYICONDATAA, hWnd) == 8 &&
+                  offsetof(NOTIFYICONDATAA, uID) == 16 && offsetof(NOTIFYICONDATAA, uFlags) == 20 &&
+                  offsetof(NOTIFYICONDATAA, uCallbackMessage) == 24 && offsetof(NOTIFYICONDATAA, hIcon) == 32 &&
+                  offsetof(NOTIFYICONDATAA, szTip) == 40 && NOTIFYICONDATAA_V1_SIZE == 40 + 64,
+              "tray record offsets");
+#endif
+
 BOOL TrayIconCommand(HWND window, DWORD command, UINT id, HICON icon, const char* tip)
 {
-    NOTIFYICONDATAA data;
-    ZeroMemory(&data, sizeof(data));
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 104: up to the 64-character tip
-    data.hWnd = window;
-    data.uID = id;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon = icon;
-    if (tip) lstrcpynA(data.szTip, tip, 64);
-    BOOL result = Shell_NotifyIconA(command, &data);
+    ZeroMemory(&TrayIconData, sizeof(TrayIconData));
+    TrayIconData.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    TrayIconData.hWnd = window;
+    TrayIconData.uID = id;
+    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconData.uCallbackMessage = WM_TRAYNOTIFY;
+    TrayIconData.hIcon = icon;
+    if (tip) lstrcpynA(TrayIconData.szTip, tip, 64);  // at most 63 characters
+    BOOL result = Shell_NotifyIconA(command, &TrayIconData);
     if (icon) DestroyIcon(icon);  // the notification area keeps its own copy
     return result;
 }
@@ -74,6 +89,22 @@ static void StorePosition()
     RegCloseKey(key);
 }
 
+static BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM param)
+{
+    std::vector<resident::ScreenRect>* monitors = reinterpret_cast<std::vector<resident::ScreenRect>*>(param);
+    monitors->push_back(resident::ScreenRect{rect->left, rect->top, rect->right, rect->bottom});
+    return TRUE;
+}
+
+// Whether any part of a window of this size at x, y would lie on a monitor.
+static BOOL ReachableAt(LONG x, LONG y, LONG width, LONG height)
+{
+    std::vector<resident::ScreenRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const resident::ScreenRect rect = resident::WindowRectAt(x, y, width, height);
+    return resident::AnyPartOnMonitors(rect, monitors.data(), monitors.size());
+}
+
 static void RestorePosition(HWND window)
 {
     HKEY key;
@@ -85,11 +116,17 @@ static void RestorePosition(HWND window)
         FloatPosY = static_cast<LONG>(y);
         RegCloseKey(key);
     }
-    FloatPositioned = TRUE;
     RECT rect;
     GetWindowRect(window, &rect);
-    SetWindowPos(window, HWND_TOPMOST, FloatPosX, FloatPosY, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_SHOWWINDOW);
+    const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (!ReachableAt(FloatPosX, FloatPosY, width, height)) {
+        // Saved on a monitor that is gone: the button would be out of every
+        // screen's reach. It comes back where a reset puts it, and stays there.
+        FloatPosX = FloatPosY = 0;
+        StorePosition();
+    }
+    FloatPositioned = TRUE;
+    SetWindowPos(window, HWND_TOPMOST, FloatPosX, FloatPosY, width, height, SWP_SHOWWINDOW);
 }
 
 static void ResetPosition()

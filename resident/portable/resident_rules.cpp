@@ -1,5 +1,6 @@
 #include "resident_rules.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "wexant.h"
@@ -37,19 +38,21 @@ bool TakeBundleRecord(CalibBundle* bundle, const BundleSlot& slot, long status,
     return true;
 }
 
-void MakeEventRegRecord(uint8_t record[kEventRegSize], uint64_t handle)
+void MakeEventRegRecord(EventRegRecord* record, uint64_t handle)
 {
-    std::memset(record, 0, kEventRegSize);
-    for (int i = 0; i < 8; ++i) record[kEventRegHandleOffset + i] = static_cast<uint8_t>(handle >> (8 * i));
+    record->zero = 0;
+    std::memset(record->reserved, 0, sizeof(record->reserved));
+    SetRecordEvent(record, handle);
 }
 
-bool ParseSettingsMessage(const void* data, size_t size, SettingsMessageValues* values)
+bool ParseSettingsMessage(const void* data, size_t size, SettingsMessage* message)
 {
     if (data == nullptr || size < kSettingsMessageSize) return false;
     const uint8_t* p = static_cast<const uint8_t*>(data);
-    values->freq = GetLe32(p + 4);
-    values->duration = GetLe32(p + 8);
-    values->option = GetLe32(p + 12);
+    message->reserved = GetLe32(p);
+    message->freq = GetLe32(p + 4);
+    message->duration = GetLe32(p + 8);
+    message->option = GetLe32(p + 12);
     return true;
 }
 
@@ -92,6 +95,25 @@ bool ModeSwitchFor(uint32_t mouseMessage, bool buttonsSwapped, ModeSwitch* resul
     result->icon = rightButton ? kIconRightButton : kIconLeftButton;
     result->floatMessage = rightButton ? kFloatShowRight : kFloatShowLeft;
     return true;
+}
+
+ScreenRect WindowRectAt(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    const int64_t largest = INT32_MAX;
+    const int64_t right = std::min<int64_t>(int64_t(x) + (width > 0 ? width : 0), largest);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + (height > 0 ? height : 0), largest);
+    return ScreenRect{x, y, static_cast<int32_t>(right), static_cast<int32_t>(bottom)};
+}
+
+bool AnyPartOnMonitors(const ScreenRect& window, const ScreenRect* monitors, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const ScreenRect& m = monitors[i];
+        if (std::max(window.left, m.left) < std::min(window.right, m.right) &&
+            std::max(window.top, m.top) < std::min(window.bottom, m.bottom))
+            return true;
+    }
+    return false;
 }
 
 bool IsRunOnceTail(const char* tail)

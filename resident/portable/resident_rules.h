@@ -61,22 +61,42 @@ bool TakeBundleRecord(CalibBundle* bundle, const BundleSlot& slot, long status,
 constexpr bool BundleWorthSending(uint32_t mask) { return (mask & kBundleMaskAll) != 0; }
 
 // ---- Event registration record -------------------------------------------------
-// 16 bytes: a 16-bit zero, six reserved zero bytes, then the event handle.
-constexpr size_t kEventRegSize = 16;
-constexpr size_t kEventRegHandleOffset = 8;
-// Lays the record out for a handle value (the handle's bits, little-endian).
-void MakeEventRegRecord(uint8_t record[kEventRegSize], uint64_t handle);
+// The input of the touch-event and wake-event registrations: a 16-bit zero, six
+// reserved zero bytes, then the handle of the event that the driver signals.
+// Little-endian as the machine is.
+struct EventRegRecord {
+    uint16_t zero;        // always 0
+    uint8_t reserved[6];  // zero
+    uint64_t event;       // the event's handle bits
+};
+static_assert(sizeof(EventRegRecord) == 16, "event registration record is 16 bytes");
+static_assert(offsetof(EventRegRecord, zero) == 0 && offsetof(EventRegRecord, reserved) == 2 &&
+                  offsetof(EventRegRecord, event) == 8,
+              "event registration record offsets");
+// The handle field is also the variable through which the stop routine
+// signals the record's thread, from another thread: it is read and written whole.
+inline uint64_t RecordEvent(const EventRegRecord& record) { return __atomic_load_n(&record.event, __ATOMIC_ACQUIRE); }
+inline void SetRecordEvent(EventRegRecord* record, uint64_t handle)
+{
+    __atomic_store_n(&record->event, handle, __ATOMIC_RELEASE);
+}
+// Zeroes the first word and the reserved bytes and puts a handle value into the record.
+void MakeEventRegRecord(EventRegRecord* record, uint64_t handle);
 
 // ---- Settings message -------------------------------------------------------------
 // WM_COPYDATA payload: a reserved word, then Freq, Duration and Option.
-constexpr size_t kSettingsMessageSize = 16;
-struct SettingsMessageValues {
+struct SettingsMessage {
+    uint32_t reserved;  // sent as 0, ignored
     uint32_t freq;
     uint32_t duration;
     uint32_t option;
 };
-// False (values untouched) for a null payload or one shorter than 16 bytes.
-bool ParseSettingsMessage(const void* data, size_t size, SettingsMessageValues* values);
+static_assert(sizeof(SettingsMessage) == 16 && offsetof(SettingsMessage, freq) == 4 &&
+                  offsetof(SettingsMessage, duration) == 8 && offsetof(SettingsMessage, option) == 12,
+              "settings message layout");
+constexpr size_t kSettingsMessageSize = sizeof(SettingsMessage);
+// False (message untouched) for a null payload or one shorter than 16 bytes.
+bool ParseSettingsMessage(const void* data, size_t size, SettingsMessage* message);
 
 // ---- Touch beep ---------------------------------------------------------------------
 // Touch states the driver reports.
@@ -96,6 +116,15 @@ struct SoundChoice {
     uint32_t beepType;  // MessageBeep's type when call is MessageBeep
 };
 SoundChoice SoundForOption(uint32_t option);
+
+// The longest tone the sound page sets, in ms. Freq and Duration also come
+// from the registry and the settings message unchecked; a tone, and every wait
+// for one, is held to this length so that a stored Duration of days (or one
+// that wraps to INFINITE) never blocks a thread.
+constexpr uint32_t kLongestTone = 1000;
+constexpr uint32_t ToneDuration(uint32_t duration) { return duration < kLongestTone ? duration : kLongestTone; }
+// On suspend, after the threads were told to stop, a tone being played ends first.
+constexpr uint32_t SuspendWait(uint32_t duration) { return ToneDuration(duration) + 10; }
 
 // ---- Button-mode switch ---------------------------------------------------------------
 // The mouse messages that the tray icon and the floating window hand on.
@@ -122,6 +151,16 @@ struct ModeSwitch {
 // one; the icon shows the physical button, so it follows the system swap.
 // False for any other mouse message.
 bool ModeSwitchFor(uint32_t mouseMessage, bool buttonsSwapped, ModeSwitch* result);
+
+// ---- Floating window position ------------------------------------------------------
+struct ScreenRect {
+    int32_t left, top, right, bottom;
+};
+// The rectangle of a window of this size with its top-left corner at x, y; the
+// right and bottom edges stop at the largest coordinate instead of wrapping.
+ScreenRect WindowRectAt(int32_t x, int32_t y, int32_t width, int32_t height);
+// Whether any part of the window lies on one of the monitors.
+bool AnyPartOnMonitors(const ScreenRect& window, const ScreenRect* monitors, size_t count);
 
 // ---- Command line ---------------------------------------------------------------------
 // The whole command tail is the word "runonce", in any case.

@@ -306,13 +306,18 @@ TEST_F(Resident, DestroyPostedTwiceTearsDownAndEndsOnce)
 
 TEST_F(Resident, EndSessionTearsDownButKeepsTheLoop)
 {
-    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON);
+    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitRunning());
     HWND floating = FloatWindow();
     ASSERT_TRUE(floating);
+    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
     const int running = ThreadCount(Pid());
     SendMessageTimeoutA(Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr);
+    // The teardown itself removes the tray icon: the program, its window
+    // and so its icon's owner are still there.
+    EXPECT_TRUE(tb::Poll([&] { return !IsWindowVisible(TrayWindow()); }));
+    EXPECT_TRUE(process_.Running());
     EXPECT_FALSE(IsWindow(floating));
     EXPECT_EQ(GralenDword("UnSetHook"), 1u);
     EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 3; }));  // beep, touch state, session watch

@@ -101,22 +101,23 @@ TEST(Bundle, AllSixRecordsSetEveryListedBit)
 
 TEST(EventReg, HandleSitsAtOffsetEightAfterZeros)
 {
-    uint8_t r[kEventRegSize];
-    std::memset(r, 0xCC, sizeof(r));
-    MakeEventRegRecord(r, 0x1122334455667788ull);
+    EventRegRecord record;
+    std::memset(&record, 0xCC, sizeof(record));
+    MakeEventRegRecord(&record, 0x1122334455667788ull);
     const uint8_t want[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11};
-    EXPECT_EQ(0, std::memcmp(r, want, 16));
+    EXPECT_EQ(0, std::memcmp(&record, want, 16));
+    EXPECT_EQ(RecordEvent(record), 0x1122334455667788ull);
 }
 
 TEST(SettingsMessage, TakesBytesFourToFifteenAndRefusesShortOrNull)
 {
     const uint8_t msg[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xE8, 0x03, 0, 0, 0x32, 0, 0, 0, 0xA4, 0x00, 0x09, 0x00};
-    SettingsMessageValues v{1, 2, 3};
+    SettingsMessage v{9, 1, 2, 3};
     ASSERT_TRUE(ParseSettingsMessage(msg, 16, &v));
     EXPECT_EQ(v.freq, 1000u);
     EXPECT_EQ(v.duration, 50u);
     EXPECT_EQ(v.option, 0x000900A4u);
-    SettingsMessageValues untouched{1, 2, 3};
+    SettingsMessage untouched{9, 1, 2, 3};
     EXPECT_FALSE(ParseSettingsMessage(msg, 15, &untouched));
     EXPECT_FALSE(ParseSettingsMessage(nullptr, 16, &untouched));
     EXPECT_EQ(untouched.freq, 1u);
@@ -198,6 +199,56 @@ TEST(ModeSwitch, TableFollowsClickAndSystemSwap)
     ModeSwitch m{};
     EXPECT_FALSE(ModeSwitchFor(0x201, false, &m));  // button down
     EXPECT_FALSE(ModeSwitchFor(0x203, false, &m));  // double click
+}
+
+TEST(Tone, DurationAndSuspendWaitAreHeldToTheLongestTone)
+{
+    const struct {
+        uint32_t duration, tone, suspend;
+    } cases[] = {
+        {0, 0, 10},           {1, 1, 10 + 1},          {50, 50, 60},
+        {1000, 1000, 1010},   {1001, 1000, 1010},      {100000, 1000, 1010},
+        {0xFFFFFFF5u, 1000, 1010},  // + 10 would wrap to INFINITE
+        {0xFFFFFFFFu, 1000, 1010},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToneDuration(c.duration), c.tone) << c.duration;
+        EXPECT_EQ(SuspendWait(c.duration), c.suspend) << c.duration;
+    }
+}
+
+TEST(FloatPosition, WindowOnAMonitorWhenAnyPartOfItIs)
+{
+    const ScreenRect screen{0, 0, 1024, 768};
+    const ScreenRect two[] = {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}};
+    const int32_t w = 80, h = 70;
+    const struct {
+        int32_t x, y;
+        size_t monitors;  // of two[]
+        bool on;
+    } cases[] = {
+        {0, 0, 1, true},
+        {300, 200, 1, true},
+        {-79, -69, 1, true},         // one pixel in the top-left corner
+        {1023, 767, 1, true},        // one pixel in the bottom-right corner
+        {-80, 0, 1, false},          // just left of the screen
+        {1024, 0, 1, false},         // just right of it
+        {0, 768, 1, false},
+        {5000, 100, 1, false},
+        {100, -32768, 1, false},
+        {0x7FFFFFFF, 0x7FFFFFFF, 1, false},
+        {-0x7FFFFFFF - 1, -0x7FFFFFFF - 1, 1, false},
+        {0x7FFFFFF0, 0, 1, false},   // the right edge would wrap to a negative one
+        {1500, 500, 2, true},        // on the second monitor
+        {1500, 1024, 2, false},      // below it
+    };
+    for (const auto& c : cases) {
+        const ScreenRect r = WindowRectAt(c.x, c.y, w, h);
+        EXPECT_EQ(AnyPartOnMonitors(r, c.monitors == 1 ? &screen : two, c.monitors), c.on) << c.x << "," << c.y;
+        EXPECT_LE(r.left, r.right);
+        EXPECT_LE(r.top, r.bottom);
+    }
+    EXPECT_FALSE(AnyPartOnMonitors(WindowRectAt(0, 0, w, h), nullptr, 0));
 }
 
 TEST(CommandLine, RunOnceIsTheWholeTailInAnyCase)
