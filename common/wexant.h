@@ -220,6 +220,19 @@ constexpr size_t kControlCodeCount = sizeof(kControlCodes) / sizeof(kControlCode
 // Name of a control code, or nullptr for a code outside the table.
 const char* ControlCodeName(uint32_t code);
 
+// ---- Settings message -----------------------------------------------------------
+// The data of the WM_COPYDATA that Quintrel sends to Tavrick's window
+// (dwData 0): 16 bytes, little-endian.
+struct SettingsMessage {
+    uint32_t dwReserved;  // sent as 0; the receiver ignores it
+    uint32_t dwFreq;
+    uint32_t dwDuration;
+    uint32_t dwOption;
+};
+static_assert(sizeof(SettingsMessage) == 16 && offsetof(SettingsMessage, dwFreq) == 4 &&
+                  offsetof(SettingsMessage, dwDuration) == 8 && offsetof(SettingsMessage, dwOption) == 12,
+              "settings message layout");
+
 // ---- Single-instance mutexes, windows and files -------------------------------
 constexpr const char kMutexQuintrel[] = "7C4545E5-7987-2123-6A52-801131B65948";
 constexpr const char kMutexJostel[] = "830FA222-03D8-11d3-A802-11A1B913EF45";

@@ -122,12 +122,12 @@ static void OnSettingsMessage(const COPYDATASTRUCT* data)
     // A short or empty payload carries no settings.
     resident::SettingsMessage message;
     if (!data || !resident::ParseSettingsMessage(data->lpData, data->cbData, &message)) return;
-    Freq = message.freq;
-    Duration = message.duration;
-    Option = message.option;
+    Freq = message.dwFreq;
+    Duration = message.dwDuration;
+    Option = message.dwOption;
     ApplyOptions();
     HandOptionToHook();
-    DWORD option = message.option;
+    DWORD option = message.dwOption;
     SendDriverCode(wexant::IOCTL_WEXANT_SET_OPTION, &option, sizeof(option));
     SyncButtonSwap();
 }

@@ -49,10 +49,10 @@ bool ParseSettingsMessage(const void* data, size_t size, SettingsMessage* messag
 {
     if (data == nullptr || size < kSettingsMessageSize) return false;
     const uint8_t* p = static_cast<const uint8_t*>(data);
-    message->reserved = GetLe32(p);
-    message->freq = GetLe32(p + 4);
-    message->duration = GetLe32(p + 8);
-    message->option = GetLe32(p + 12);
+    message->dwReserved = GetLe32(p);
+    message->dwFreq = GetLe32(p + 4);
+    message->dwDuration = GetLe32(p + 8);
+    message->dwOption = GetLe32(p + 12);
     return true;
 }
 

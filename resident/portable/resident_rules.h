@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "calib_record.h"
+#include "wexant.h"
 
 namespace resident {
 
@@ -85,15 +86,7 @@ void MakeEventRegRecord(EventRegRecord* record, uint64_t handle);
 
 // ---- Settings message -------------------------------------------------------------
 // WM_COPYDATA payload: a reserved word, then Freq, Duration and Option.
-struct SettingsMessage {
-    uint32_t reserved;  // sent as 0, ignored
-    uint32_t freq;
-    uint32_t duration;
-    uint32_t option;
-};
-static_assert(sizeof(SettingsMessage) == 16 && offsetof(SettingsMessage, freq) == 4 &&
-                  offsetof(SettingsMessage, duration) == 8 && offsetof(SettingsMessage, option) == 12,
-              "settings message layout");
+using wexant::SettingsMessage;
 constexpr size_t kSettingsMessageSize = sizeof(SettingsMessage);
 // False (message untouched) for a null payload or one shorter than 16 bytes.
 bool ParseSettingsMessage(const void* data, size_t size, SettingsMessage* message);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "wexant.h"
+
 namespace settingsrules {
 
 // Speed slider position from the double-click time: 1000 - time, kept within 100-900.
@@ -18,14 +20,8 @@ void FillCommRequest(uint32_t ncomm, uint8_t request[2]);
 // a width without an index keeps the byte.
 void FillResolutionRequest(uint32_t resolutionX, uint8_t request[2]);
 
-// The 16 bytes of the settings message: reserved 0, Freq, Duration, Option (little-endian).
-struct SettingsMessage {
-    uint32_t dwReserved;
-    uint32_t dwFreq;
-    uint32_t dwDuration;
-    uint32_t dwOption;
-};
-static_assert(sizeof(SettingsMessage) == 16, "settings message is 16 bytes");
+// The settings message with reserved 0, Freq, Duration, Option.
+using wexant::SettingsMessage;
 SettingsMessage MakeSettingsMessage(uint32_t freq, uint32_t duration, uint32_t option);
 
 // Makes the Version text read into buffer (size bytes) NUL-terminated.

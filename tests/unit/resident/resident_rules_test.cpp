@@ -114,14 +114,14 @@ TEST(SettingsMessage, TakesBytesFourToFifteenAndRefusesShortOrNull)
     const uint8_t msg[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xE8, 0x03, 0, 0, 0x32, 0, 0, 0, 0xA4, 0x00, 0x09, 0x00};
     SettingsMessage v{9, 1, 2, 3};
     ASSERT_TRUE(ParseSettingsMessage(msg, 16, &v));
-    EXPECT_EQ(v.freq, 1000u);
-    EXPECT_EQ(v.duration, 50u);
-    EXPECT_EQ(v.option, 0x000900A4u);
+    EXPECT_EQ(v.dwFreq, 1000u);
+    EXPECT_EQ(v.dwDuration, 50u);
+    EXPECT_EQ(v.dwOption, 0x000900A4u);
     SettingsMessage untouched{9, 1, 2, 3};
     EXPECT_FALSE(ParseSettingsMessage(msg, 15, &untouched));
     EXPECT_FALSE(ParseSettingsMessage(nullptr, 16, &untouched));
-    EXPECT_EQ(untouched.freq, 1u);
-    EXPECT_EQ(untouched.option, 3u);
+    EXPECT_EQ(untouched.dwFreq, 1u);
+    EXPECT_EQ(untouched.dwOption, 3u);
     EXPECT_TRUE(ParseSettingsMessage(msg, 64, &v));  // extra bytes are not read
 }
 
