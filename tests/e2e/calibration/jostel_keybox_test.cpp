@@ -3,6 +3,8 @@
 // which must never land on another program's window.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "jostel_fixture.h"
 
 using namespace jostel;
@@ -23,6 +25,26 @@ void LeftHalfLayout()
     tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
     tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 768u);
     tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x01);
+}
+
+// Jostel on the left half with another program's window (the catcher) in the
+// right half, brought into the test screen by Home with its key box open.
+struct LeftHalfTestScreen {
+    Jostel j;
+    std::unique_ptr<ClickCatcher> catcher;
+    HWND box = nullptr;
+};
+
+bool EnterLeftHalfTestScreen(LeftHalfTestScreen* s)
+{
+    LeftHalfLayout();
+    if (!Start(&s->j, 9, 0, "", false, &kLeftHalf)) return false;
+    s->catcher = std::make_unique<ClickCatcher>(kCatcherRect);
+    if (!s->catcher->Ready()) return false;
+    tb::PostKey(s->j.window, VK_HOME);
+    if (!WaitTestScreen(&s->j)) return false;
+    s->box = KeyBox(s->j.process.Pid());
+    return s->box != nullptr;
 }
 
 // Closes the key box with the close box and Yes.
@@ -160,15 +182,11 @@ TEST(JostelKeyBox, NoClickWithoutAKeyBox)
 {
     // With the key box closed, going into the test screen (by Home, and by a
     // solve) makes no click: the pointer rests on another program's window.
-    LeftHalfLayout();
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0, "", false, &kLeftHalf));
-    ClickCatcher catcher(kCatcherRect);
-    ASSERT_TRUE(catcher.Ready());
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
-    ASSERT_TRUE(box);
+    LeftHalfTestScreen screen;
+    ASSERT_TRUE(EnterLeftHalfTestScreen(&screen));
+    Jostel& j = screen.j;
+    ClickCatcher& catcher = *screen.catcher;
+    HWND box = screen.box;
     CloseKeyBox(&j, box);
     tb::PostKey(j.window, VK_HOME);
     ASSERT_TRUE(WaitCrossAt(j.Target(0)));
@@ -198,15 +216,11 @@ TEST(JostelKeyBox, UpdateWhileTheCloseQuestionIsUpEndsWithoutAClick)
 {
     // Update pressed while the key box asks whether to close: the program
     // commits and ends inside the question; nothing is clicked afterwards.
-    LeftHalfLayout();
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0, "", false, &kLeftHalf));
-    ClickCatcher catcher(kCatcherRect);
-    ASSERT_TRUE(catcher.Ready());
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
-    ASSERT_TRUE(box);
+    LeftHalfTestScreen screen;
+    ASSERT_TRUE(EnterLeftHalfTestScreen(&screen));
+    Jostel& j = screen.j;
+    ClickCatcher& catcher = *screen.catcher;
+    HWND box = screen.box;
     tb::MouseMove(kOnCatcher.x, kOnCatcher.y);
     tb::PressButton(box, IDCANCEL);
     ASSERT_TRUE(tb::WaitMessageBox(5000, j.process.Pid()));

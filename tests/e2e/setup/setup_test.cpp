@@ -26,6 +26,20 @@ HWND WaitQuestion(const tb::Process& p)
     return tb::WaitWindow("#32770", kCaption, 30000, p.Pid());
 }
 
+// Setup started in one language with the driver list writable, its question
+// answered with Yes: the result box it then shows (empty when none came).
+tb::MessageBoxInfo InstallAndWaitForResult(bool japanese, tb::Process* p)
+{
+    SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    tb::StartOptions options;
+    options.japanese = japanese;
+    *p = tb::Start("Setup.exe", "", options);
+    HWND question = WaitQuestion(*p);
+    if (!question) return {};
+    tb::PressButton(question, 1017);
+    return st::WaitBox(p->Pid(), 20000);
+}
+
 bool AnyVisibleWindow(DWORD pid)
 {
     for (HWND w : tb::TopWindows(pid))
@@ -184,14 +198,8 @@ void RunFailingInstallation(bool japanese, const char* text)
         } c = {japanese, text};
         SCOPED_TRACE(c.japanese ? "ja" : "en");
         ASSERT_TRUE(st::UseNewdevStandin(""));
-        SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_ARCHIVE);
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process p = tb::Start("Setup.exe", "", options);
-        HWND question = WaitQuestion(p);
-        ASSERT_NE(question, nullptr);
-        tb::PressButton(question, 1017);
-        tb::MessageBoxInfo box = st::WaitBox(p.Pid(), 20000);
+        tb::Process p;
+        tb::MessageBoxInfo box = InstallAndWaitForResult(c.japanese, &p);
         ASSERT_TRUE(box);
         EXPECT_EQ(st::MessageText(box.window), c.text);
         st::Shot(box.window, std::string("failure-") + (c.japanese ? "ja" : "en"));
@@ -254,14 +262,8 @@ TEST_F(Installer, DeviceInstallerMissingOrWithoutItsFunctionFails)
             ASSERT_TRUE(tb::InstallStandin("newdev_noexport.dll", "newdev.dll"));
         else  // an empty load order: Wine loads no newdev at all
             ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "newdev", ""));
-        SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_ARCHIVE);
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process p = tb::Start("Setup.exe", "", options);
-        HWND question = WaitQuestion(p);
-        ASSERT_NE(question, nullptr);
-        tb::PressButton(question, 1017);
-        tb::MessageBoxInfo box = st::WaitBox(p.Pid(), 20000);
+        tb::Process p;
+        tb::MessageBoxInfo box = InstallAndWaitForResult(c.japanese, &p);
         ASSERT_TRUE(box);
         EXPECT_EQ(box.caption, kCaption);
         EXPECT_EQ(st::MessageText(box.window), c.text);
