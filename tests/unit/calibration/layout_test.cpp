@@ -86,6 +86,15 @@ TEST(Grid, ScreenToPanelIndexByRotation) {
     }
 }
 
+static void ExpectPlacement(const Placement& got, const Placement& expected)
+{
+    EXPECT_EQ(got.x, expected.x);
+    EXPECT_EQ(got.y, expected.y);
+    EXPECT_EQ(got.width, expected.width);
+    EXPECT_EQ(got.height, expected.height);
+    EXPECT_EQ(got.monitor2, expected.monitor2);
+}
+
 TEST(Placement, WindowRectangleByLayout) {
     const uint32_t resX = (800u << 16) | 1024u, resY = (600u << 16) | 768u;
     struct Case {
@@ -117,11 +126,7 @@ TEST(Placement, WindowRectangleByLayout) {
         SCOPED_TRACE(k.what);
         PlacementInput in = {1280, 1024, resX, resY, k.ncomm, k.second, k.argS, k.rotation};
         Placement p = PlaceCalibWindow(in);
-        EXPECT_EQ(p.x, k.expected.x);
-        EXPECT_EQ(p.y, k.expected.y);
-        EXPECT_EQ(p.width, k.expected.width);
-        EXPECT_EQ(p.height, k.expected.height);
-        EXPECT_EQ(p.monitor2, k.expected.monitor2);
+        ExpectPlacement(p, k.expected);
     }
 }
 
@@ -149,11 +154,7 @@ TEST(Placement, ZeroSizedMonitorCoversThePrimaryScreen) {
         SCOPED_TRACE(k.what);
         PlacementInput in = {1280, 1024, k.resX, k.resY, k.ncomm, true, k.argS, k.rotation};
         Placement p = PlaceCalibWindow(in);
-        EXPECT_EQ(p.x, k.expected.x);
-        EXPECT_EQ(p.y, k.expected.y);
-        EXPECT_EQ(p.width, k.expected.width);
-        EXPECT_EQ(p.height, k.expected.height);
-        EXPECT_EQ(p.monitor2, k.expected.monitor2);
+        ExpectPlacement(p, k.expected);
     }
 }
 
