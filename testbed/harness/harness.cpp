@@ -1039,14 +1039,11 @@ std::string CurrentTestName()
 
 }  // namespace
 
-std::string Screenshot(const std::string& name)
+bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels)
 {
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    if (width <= 0 || height <= 0) return std::string();
-
+    pixels->clear();
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return false;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO bmi;
@@ -1059,29 +1056,39 @@ std::string Screenshot(const std::string& name)
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    std::vector<uint8_t> rgb;
     if (bitmap && bits) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT) != FALSE;
-        GdiFlush();
-        SelectObject(memory, old);
-        if (ok) {
-            const uint8_t* p = static_cast<const uint8_t*>(bits);
-            rgb.resize(static_cast<size_t>(width) * height * 3);
-            for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
-                rgb[i * 3] = p[i * 4 + 2];
-                rgb[i * 3 + 1] = p[i * 4 + 1];
-                rgb[i * 3 + 2] = p[i * 4];
-            }
+        if (BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            const uint32_t* p = static_cast<const uint32_t*>(bits);
+            pixels->assign(p, p + static_cast<size_t>(width) * height);
         }
+        SelectObject(memory, old);
     }
     if (bitmap) DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    if (!ok) {
+    return !pixels->empty();
+}
+
+std::string Screenshot(const std::string& name)
+{
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (width <= 0 || height <= 0) return std::string();
+
+    std::vector<uint32_t> pixels;
+    if (!CaptureScreen(RECT{left, top, left + width, top + height}, &pixels)) {
         fprintf(stderr, "tb: screen capture failed\n");
         return std::string();
+    }
+    std::vector<uint8_t> rgb(pixels.size() * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        rgb[i * 3] = static_cast<uint8_t>(pixels[i] >> 16);
+        rgb[i * 3 + 1] = static_cast<uint8_t>(pixels[i] >> 8);
+        rgb[i * 3 + 2] = static_cast<uint8_t>(pixels[i]);
     }
 
     std::string path = ArtifactDir() + "\\" + CurrentTestName() + "-" + name + ".png";

@@ -205,6 +205,9 @@ bool ReadLog(std::vector<Request>* log, uint32_t* lost = nullptr);
 }  // namespace sim
 
 // ---- Screenshots and the Wine environment -------------------------------------------
+// The screen's pixels in the area (screen coordinates), top-down rows of
+// 0x00RRGGBB; false (pixels empty) when the capture failed.
+bool CaptureScreen(const RECT& area, std::vector<uint32_t>* pixels);
 // Saves the whole screen as <ArtifactDir>\<test name>-<name>.png; returns the path.
 std::string Screenshot(const std::string& name);
 // Windows version Wine reports to processes started afterwards ("winxp64", "win7"):

@@ -199,31 +199,7 @@ ScreenImage::ScreenImage()
 {
     width_ = GetSystemMetrics(SM_CXSCREEN);
     height_ = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bmi;
-    ZeroMemory(&bmi, sizeof(bmi));
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = width_;
-    bmi.bmiHeader.biHeight = -height_;  // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY | CAPTUREBLT)) {
-            GdiFlush();
-            const uint32_t* p = static_cast<const uint32_t*>(bits);
-            pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
-        }
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (pixels_.empty()) width_ = height_ = 0;
+    if (!tb::CaptureScreen(RECT{0, 0, width_, height_}, &pixels_)) width_ = height_ = 0;
 }
 
 COLORREF ScreenImage::At(int x, int y) const

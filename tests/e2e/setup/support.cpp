@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <gtest/gtest.h>
+
 #include "harness.h"
 
 namespace st {
@@ -92,6 +94,18 @@ bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>*
     }, timeoutMs, 5);
     if (shown) *shown = visible;
     return ended;
+}
+
+void ExpectEndsSilently(const tb::Process& p)
+{
+    std::vector<std::string> boxes;
+    bool shown = true;
+    ASSERT_TRUE(WatchToEnd(p, 30000, &boxes, &shown));
+    DWORD code = 99;
+    ASSERT_TRUE(p.WaitExit(1000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_FALSE(shown);
 }
 
 bool UseNewdevStandin(const std::string& succeedId)

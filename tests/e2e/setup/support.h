@@ -28,6 +28,9 @@ tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs = 30000);
 // Cancel) so that it cannot hold the program up; *shown tells whether any of
 // its windows was visible. True when the process ended within the time.
 bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>* boxes, bool* shown = nullptr);
+// Watches a second instance to its end: it must end with exit code 0 without
+// showing a window or a message box.
+void ExpectEndsSilently(const tb::Process& p);
 
 // The stand-in device installer in place of the system's (native override);
 // a call succeeds only for succeedId (empty: none).
