@@ -24,12 +24,12 @@ void MoveUp(HWND page, HWND control, int by) {
     MoveWindow(control, p.x, p.y, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-void SetupSlider(HWND slider, int low, int high, int tick, int step, int position) {
-    SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(low, high));
-    SendMessageA(slider, TBM_SETTICFREQ, tick, 0);
-    SendMessageA(slider, TBM_SETPAGESIZE, 0, step);
-    SendMessageA(slider, TBM_SETLINESIZE, 0, step);
-    SendMessageA(slider, TBM_SETPOS, TRUE, position);
+void SetupSlider(const CSliderCtrl& slider, int low, int high, int tick, int step, int position) {
+    slider.SetRange(low, high, FALSE);
+    slider.SetTicFreq(tick);
+    slider.SetPageSize(step);
+    slider.SetLineSize(step);
+    slider.SetPos(position);
 }
 
 }  // namespace
@@ -38,6 +38,14 @@ CClickPage::CClickPage(const ClickPageTable& table) : CPropertyPage(table.templa
 
 Cmyppage3::Cmyppage3() : CClickPage(kJapanese) {}
 Cmyppage3us::Cmyppage3us() : CClickPage(kEnglish) {}
+
+void CClickPage::DoDataExchange() {
+    DDX_Control(m_hWnd, m_t.hideCursor, m_hideCursor);
+    DDX_Control(m_hWnd, m_t.widthSlider, m_widthSlider);
+    DDX_Control(m_hWnd, m_t.heightSlider, m_heightSlider);
+    DDX_Control(m_hWnd, m_t.speedSlider, m_speedSlider);
+    DDX_Control(m_hWnd, m_t.testIcon, m_testIcon);
+}
 
 void CClickPage::Changed() {
     g_bSettingsPending = TRUE;
@@ -55,8 +63,8 @@ void CClickPage::HideModeGroup() {
     ShowWindow(GetDlgItem(m_hWnd, m_t.streamMode), SW_HIDE);
     ShowWindow(GetDlgItem(m_hWnd, m_t.pointMode), SW_HIDE);
     for (int i = 0; i < kMovableCount; ++i) MoveUp(m_hWnd, GetDlgItem(m_hWnd, m_t.firstMovable + i), h);
-    const int members[5] = {m_t.hideCursor, m_t.widthSlider, m_t.heightSlider, m_t.speedSlider, m_t.testIcon};
-    for (int id : members) MoveUp(m_hWnd, GetDlgItem(m_hWnd, id), h);
+    const HWND members[5] = {m_hideCursor, m_widthSlider, m_heightSlider, m_speedSlider, m_testIcon};
+    for (HWND member : members) MoveUp(m_hWnd, member, h);
 }
 
 BOOL CClickPage::OnInitDialog() {
@@ -75,14 +83,12 @@ BOOL CClickPage::OnInitDialog() {
             LoadImageA(instance, MAKEINTRESOURCEA(kTestIcons[i]), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     m_frame = 0;
 
-    SetupSlider(GetDlgItem(m_hWnd, m_t.heightSlider), kDoubleClickAreaMin, kDoubleClickAreaMax, 8, 8,
-                static_cast<int>(g_dwDHeightWork));
-    SetupSlider(GetDlgItem(m_hWnd, m_t.widthSlider), kDoubleClickAreaMin, kDoubleClickAreaMax, 8, 8,
-                static_cast<int>(g_dwDWidthWork));
+    SetupSlider(m_heightSlider, kDoubleClickAreaMin, kDoubleClickAreaMax, 8, 8, static_cast<int>(g_dwDHeightWork));
+    SetupSlider(m_widthSlider, kDoubleClickAreaMin, kDoubleClickAreaMax, 8, 8, static_cast<int>(g_dwDWidthWork));
     // Speed 100 ("slow") is a double-click time of 900 ms, 800 ("fast") 200 ms.
-    SetupSlider(GetDlgItem(m_hWnd, m_t.speedSlider), 100, 800, 100, 50, static_cast<int>(g_nDblClkSpeedWork));
+    SetupSlider(m_speedSlider, 100, 800, 100, 50, static_cast<int>(g_nDblClkSpeedWork));
 
-    CheckDlgButton(m_hWnd, m_t.hideCursor, (Option & OPT_HIDE_CURSOR) ? BST_CHECKED : BST_UNCHECKED);
+    m_hideCursor.SetCheck((Option & OPT_HIDE_CURSOR) ? BST_CHECKED : BST_UNCHECKED);
     SetTimer(m_hWnd, kAnimationTimer, 1000, nullptr);
     return TRUE;
 }
@@ -113,7 +119,7 @@ BOOL CClickPage::OnCommand(int id, int code) {
 }
 
 void CClickPage::OnHideCursor() {
-    if (IsDlgButtonChecked(m_hWnd, m_t.hideCursor) == BST_CHECKED) Option |= OPT_HIDE_CURSOR;
+    if (m_hideCursor.GetCheck() == BST_CHECKED) Option |= OPT_HIDE_CURSOR;
     else Option &= ~static_cast<DWORD>(OPT_HIDE_CURSOR);
     Changed();
 }
@@ -131,14 +137,16 @@ void CClickPage::OnPointMode() {
 // Every notification applies the slider's position to the system at once,
 // stored in the user's profile without a broadcast.
 void CClickPage::OnHScroll(int, int, HWND bar) {
-    int position = static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
-    if (bar == GetDlgItem(m_hWnd, m_t.heightSlider)) {
+    if (bar == m_heightSlider) {
+        int position = m_heightSlider.GetPos();
         g_dwDHeightWork = static_cast<DWORD>(position);
         SystemParametersInfoA(SPI_SETDOUBLECLKHEIGHT, position, nullptr, SPIF_UPDATEINIFILE);
-    } else if (bar == GetDlgItem(m_hWnd, m_t.widthSlider)) {
+    } else if (bar == m_widthSlider) {
+        int position = m_widthSlider.GetPos();
         g_dwDWidthWork = static_cast<DWORD>(position);
         SystemParametersInfoA(SPI_SETDOUBLECLKWIDTH, position, nullptr, SPIF_UPDATEINIFILE);
-    } else if (bar == GetDlgItem(m_hWnd, m_t.speedSlider)) {
+    } else if (bar == m_speedSlider) {
+        int position = m_speedSlider.GetPos();
         g_nDblClkSpeedWork = static_cast<DWORD>(position);
         SystemParametersInfoA(SPI_SETDOUBLECLICKTIME, 1000 - position, nullptr, SPIF_UPDATEINIFILE);
     } else {
@@ -149,7 +157,7 @@ void CClickPage::OnHScroll(int, int, HWND bar) {
 
 void CClickPage::ShowTestFrame() {
     HICON icon = m_icons[(m_testState == 1 ? 0 : 4) + m_frame];
-    SendDlgItemMessageA(m_hWnd, m_t.testIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    m_testIcon.SetIcon(icon);
 }
 
 void CClickPage::OnTimer(UINT_PTR) {
@@ -163,7 +171,7 @@ void CClickPage::OnLButtonDblClk(UINT, POINT) {
     POINT cursor;
     RECT icon;
     GetCursorPos(&cursor);
-    GetWindowRect(GetDlgItem(m_hWnd, m_t.testIcon), &icon);
+    GetWindowRect(m_testIcon, &icon);
     if (PtInRect(&icon, cursor)) {
         m_testState = static_cast<short>(-m_testState);
         m_frame = 0;

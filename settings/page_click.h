@@ -17,6 +17,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void DoDataExchange() override;
     BOOL OnApply() override;
     void OnCancel() override;
     BOOL OnCommand(int id, int code) override;
@@ -33,6 +34,12 @@ private:
     void ShowTestFrame();
 
     const ClickPageTable& m_t;
+    // Bound in DoDataExchange.
+    CButton m_hideCursor;
+    CSliderCtrl m_widthSlider;
+    CSliderCtrl m_heightSlider;
+    CSliderCtrl m_speedSlider;
+    CStatic m_testIcon;
     short m_testState = 1;   // 1 day, -1 night; lasts for the run
     int m_frame = 0;         // 0-3
     HICON m_icons[8] = {};   // day frames 0-3, then night frames 0-3

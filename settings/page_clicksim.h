@@ -3,10 +3,8 @@
 #pragma once
 #include "framework.h"
 
-// Texts that follow the system's button swap: [0] buttons normal, [1] swapped.
-// A control id of 0 is not on that page.
-struct ClickSimText {
-    int id;
+// A text that follows the system's button swap: [0] buttons normal, [1] swapped.
+struct SwapText {
     const char* text[2];
 };
 
@@ -14,8 +12,10 @@ struct ClickSimPageTable {
     UINT templateId;
     int group, enable, ctrl, shift, alt, hold, once, tray, window;
     int leftPicture, rightPicture;
+    int keyText, pictureText;
     int modeText[2];  // the mode explanation: one or two lines (0: none)
-    ClickSimText texts[8];
+    SwapText groupCaption, keyExplanation, enableCaption, holdCaption, onceCaption, pictureExplanation;
+    SwapText modeLines[2];  // null: the line keeps its template text
 };
 
 class CClickSimPage : public CPropertyPage {
@@ -24,6 +24,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void DoDataExchange() override;
     BOOL OnApply() override;
     BOOL OnCommand(int id, int code) override;
 
@@ -42,10 +43,24 @@ private:
     void HoldMode();
     void OnceMode();
     void SetKey(DWORD key);
-    BOOL Checked(int id) const;
-    void Enable(int id, BOOL on) const;
+    void ShowKey();
+    void ShowSwapped();
+    void EnableKey(int id, BOOL on) const;
 
     const ClickSimPageTable& m_t;
+    // Bound in DoDataExchange.
+    CButton m_group;
+    CButton m_enable;
+    CButton m_hold;
+    CButton m_once;
+    CButton m_tray;
+    CButton m_window;
+    CStatic m_leftPicture;
+    CStatic m_rightPicture;
+    CStatic m_keyText;
+    CStatic m_pictureText;
+    CStatic m_modeText[2];  // the English page has one line
+
     HICON m_leftMouse = nullptr;   // icon 129, the left button marked
     HICON m_rightMouse = nullptr;  // icon 131, the right button marked
 };

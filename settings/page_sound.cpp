@@ -29,11 +29,11 @@ namespace {
 const SoundPageTable kJapanese = {
     102,
     1167, 1168, 1169, 1210, 1170,
-    {1126, 1127, 1128, 1033, 1035, 1131, 1129, 1130, 1034, 1036, 1132},
-    1033, 1034, 1035, 1036,
+    1126, 1033, 1034, 1035, 1036,
+    {1127, 1128, 1131, 1129, 1130, 1132},
     1039, 1177, 1178,
-    {1046, 1037, 1048, 1047, 1038, 1049},
     1037, 1038,
+    {1046, 1048, 1047, 1049},
     1031, 1032, 1040,
     SoundKindNames, SoundKindNamesNoBeep,
     "サウンド機能を使用する", "サウンド機能を使用しない",
@@ -42,11 +42,11 @@ const SoundPageTable kJapanese = {
 const SoundPageTable kEnglish = {
     113,
     1195, 1196, 1193, 1218, 1194,
-    {1133, 1134, 1135, 1084, 1086, 1138, 1136, 1137, 1085, 1087, 1139},
-    1084, 1085, 1086, 1087,
+    1133, 1084, 1085, 1086, 1087,
+    {1134, 1135, 1138, 1136, 1137, 1139},
     1081, 1190, 1191,
-    {1050, 1082, 1052, 1051, 1083, 1053},
     1082, 1083,
+    {1050, 1052, 1051, 1053},
     1080, 1079, 1078,
     SoundKindNamesUs, SoundKindNamesNoBeepUs,
     "Sounds enabled", "Sounds disabled",
@@ -61,6 +61,13 @@ DWORD WithBit(DWORD option, DWORD bit, bool on) { return on ? (option | bit) : (
 
 BOOL NoBeep() { return (g_dwDisSet & 1) != 0; }
 
+void ShowNumber(const CStatic& text, DWORD value) {
+    // The values come from the registry unchecked: show them whole.
+    char digits[16];
+    snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(value));
+    text.SetWindowText(digits);
+}
+
 }  // namespace
 
 CSoundPage::CSoundPage(const SoundPageTable& table) : CPropertyPage(table.templateId), m_t(table) {}
@@ -68,11 +75,22 @@ CSoundPage::CSoundPage(const SoundPageTable& table) : CPropertyPage(table.templa
 Cmyppage2::Cmyppage2() : CSoundPage(kJapanese) {}
 Cmyppage2us::Cmyppage2us() : CSoundPage(kEnglish) {}
 
-void CSoundPage::ShowNumber(int id, DWORD value) {
-    // The values come from the registry unchecked: show them whole.
-    char text[16];
-    snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(value));
-    SetDlgItemTextA(m_hWnd, id, text);
+void CSoundPage::DoDataExchange() {
+    DDX_Control(m_hWnd, m_t.check, m_sound);
+    DDX_Control(m_hWnd, m_t.kindLabel, m_kindLabel);
+    DDX_Control(m_hWnd, m_t.combo, m_kind);
+    DDX_Control(m_hWnd, m_t.toneGroup, m_toneGroup);
+    DDX_Control(m_hWnd, m_t.freqBar, m_freqBar);
+    DDX_Control(m_hWnd, m_t.durBar, m_durBar);
+    DDX_Control(m_hWnd, m_t.freqText, m_freqValue);
+    DDX_Control(m_hWnd, m_t.durText, m_durValue);
+    for (int i = 0; i < 6; ++i) DDX_Control(m_hWnd, m_t.toneLabels[i], m_toneLabels[i]);
+    DDX_Control(m_hWnd, m_t.stdSoundText, m_stdSound);
+    DDX_Control(m_hWnd, m_t.stdTouchText, m_stdTouch);
+    DDX_Control(m_hWnd, m_t.stdKindText, m_stdKind);
+    DDX_Control(m_hWnd, m_t.stdFreqText, m_stdFreqValue);
+    DDX_Control(m_hWnd, m_t.stdDurText, m_stdDurValue);
+    for (int i = 0; i < 4; ++i) DDX_Control(m_hWnd, m_t.stdToneLabels[i], m_stdToneLabels[i]);
 }
 
 void CSoundPage::Changed() {
@@ -86,78 +104,90 @@ int CSoundPage::EntryOfKind(DWORD kind) const {
     return kind <= 6 ? static_cast<int>(kind) : -1;
 }
 
-void CSoundPage::SelectKind() {
-    SendDlgItemMessageA(m_hWnd, m_t.combo, CB_SETCURSEL, static_cast<WPARAM>(EntryOfKind(SoundKind(Option))), 0);
+void CSoundPage::SelectKind() { m_kind.SetCurSel(EntryOfKind(SoundKind(Option))); }
+
+// The list keeps the order of insertion, so an entry's index gives its kind.
+void CSoundPage::FillKinds() {
+    const char* const* names = NoBeep() ? m_t.namesNoBeep : m_t.names;
+    for (int i = 0, n = NoBeep() ? 6 : 7; i < n; ++i) m_kind.InsertString(-1, names[i]);
 }
 
 void CSoundPage::ShowStandardKind() {
     DWORD kind = (Option & OPT_STD_SOUND_KIND_MASK) >> OPT_STD_SOUND_KIND_SHIFT;
     if (kind < 1 || kind > 6) kind = NoBeep() ? 1 : 0;
-    SetDlgItemTextA(m_hWnd, m_t.stdKindText, m_t.names[kind]);
+    m_stdKind.SetWindowText(m_t.names[kind]);
 }
 
 void CSoundPage::ShowStandardSound() {
-    SetDlgItemTextA(m_hWnd, m_t.stdSoundText, (Option & OPT_STD_SOUND) ? m_t.soundOn : m_t.soundOff);
+    m_stdSound.SetWindowText((Option & OPT_STD_SOUND) ? m_t.soundOn : m_t.soundOff);
 }
 
 void CSoundPage::ShowStandardTouch() {
-    SetDlgItemTextA(m_hWnd, m_t.stdTouchText, (Option & OPT_STD_SOUND_ON_TOUCH) ? m_t.onTouchText : m_t.onReleaseText);
+    m_stdTouch.SetWindowText((Option & OPT_STD_SOUND_ON_TOUCH) ? m_t.onTouchText : m_t.onReleaseText);
 }
 
 void CSoundPage::ShowTouchChoice() {
     BOOL onTouch = (Option & OPT_SOUND_ON_TOUCH) != 0;
-    CheckDlgButton(m_hWnd, m_t.onTouch, onTouch ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, m_t.onRelease, onTouch ? BST_UNCHECKED : BST_CHECKED);
+    m_onTouch.SetCheck(onTouch ? BST_CHECKED : BST_UNCHECKED);
+    m_onRelease.SetCheck(onTouch ? BST_UNCHECKED : BST_CHECKED);
 }
 
 void CSoundPage::ShowTone() {
-    SetScrollPos(GetDlgItem(m_hWnd, m_t.freqBar), SB_CTL, static_cast<int>(Freq), TRUE);
-    SetScrollPos(GetDlgItem(m_hWnd, m_t.durBar), SB_CTL, static_cast<int>(Duration), TRUE);
-    ShowNumber(m_t.freqText, Freq);
-    ShowNumber(m_t.durText, Duration);
+    m_freqBar.SetScrollPos(static_cast<int>(Freq));
+    m_durBar.SetScrollPos(static_cast<int>(Duration));
+    ShowNumber(m_freqValue, Freq);
+    ShowNumber(m_durValue, Duration);
+}
+
+void CSoundPage::EnableTone(BOOL enable) {
+    m_toneGroup.EnableWindow(enable);
+    m_freqBar.EnableWindow(enable);
+    m_durBar.EnableWindow(enable);
+    m_freqValue.EnableWindow(enable);
+    m_durValue.EnableWindow(enable);
+    for (const CStatic& label : m_toneLabels) label.EnableWindow(enable);
 }
 
 // The sound controls follow the switch; the tone controls too, and are off
 // for good when DisSet takes the tone away, with the standard tone display.
 void CSoundPage::ApplyEnabling() {
     BOOL sound = (Option & OPT_SOUND) != 0;
-    const int sound_ids[4] = {m_t.onTouch, m_t.onRelease, m_t.kindLabel, m_t.combo};
-    for (int id : sound_ids) EnableWindow(GetDlgItem(m_hWnd, id), sound);
-    for (int id : m_t.tone) EnableWindow(GetDlgItem(m_hWnd, id), sound && !NoBeep());
-    if (NoBeep())
-        for (int id : m_t.stdTone) EnableWindow(GetDlgItem(m_hWnd, id), FALSE);
+    m_onTouch.EnableWindow(sound);
+    m_onRelease.EnableWindow(sound);
+    m_kindLabel.EnableWindow(sound);
+    m_kind.EnableWindow(sound);
+    EnableTone(sound && !NoBeep());
+    if (!NoBeep()) return;
+    m_stdFreqValue.EnableWindow(FALSE);
+    m_stdDurValue.EnableWindow(FALSE);
+    for (const CStatic& label : m_stdToneLabels) label.EnableWindow(FALSE);
 }
 
 void CSoundPage::ShowSoundSwitch() {
-    CheckDlgButton(m_hWnd, m_t.check, (Option & OPT_SOUND) ? BST_CHECKED : BST_UNCHECKED);
+    m_sound.SetCheck((Option & OPT_SOUND) ? BST_CHECKED : BST_UNCHECKED);
     ApplyEnabling();
 }
 
 BOOL CSoundPage::OnInitDialog() {
     CPropertyPage::OnInitDialog();
-    m_onTouch = GetDlgItem(m_hWnd, m_t.onTouch);
-    m_onRelease = GetDlgItem(m_hWnd, m_t.onRelease);
+    m_onTouch.Attach(m_hWnd, m_t.onTouch);
+    m_onRelease.Attach(m_hWnd, m_t.onRelease);
 
-    HWND freq = GetDlgItem(m_hWnd, m_t.freqBar), dur = GetDlgItem(m_hWnd, m_t.durBar);
-    SetScrollRange(freq, SB_CTL, kFreqLow, kFreqHigh, TRUE);
-    SetScrollPos(freq, SB_CTL, static_cast<int>(Freq), TRUE);
-    SetScrollRange(dur, SB_CTL, kDurLow, kDurHigh, TRUE);
-    SetScrollPos(dur, SB_CTL, static_cast<int>(Duration), TRUE);
+    m_freqBar.SetScrollRange(kFreqLow, kFreqHigh);
+    m_freqBar.SetScrollPos(static_cast<int>(Freq));
+    m_durBar.SetScrollRange(kDurLow, kDurHigh);
+    m_durBar.SetScrollPos(static_cast<int>(Duration));
 
-    ShowNumber(m_t.freqText, Freq);
-    ShowNumber(m_t.durText, Duration);
-    ShowNumber(m_t.stdFreqText, StdFreq);
-    ShowNumber(m_t.stdDurText, StdDuration);
+    ShowNumber(m_freqValue, Freq);
+    ShowNumber(m_durValue, Duration);
+    ShowNumber(m_stdFreqValue, StdFreq);
+    ShowNumber(m_stdDurValue, StdDuration);
     ShowStandardSound();
     ShowStandardTouch();
     ShowStandardKind();
     ShowTouchChoice();
 
-    // The list keeps the order of insertion, so an entry's index gives its kind.
-    HWND combo = GetDlgItem(m_hWnd, m_t.combo);
-    const char* const* names = NoBeep() ? m_t.namesNoBeep : m_t.names;
-    for (int i = 0, n = NoBeep() ? 6 : 7; i < n; ++i)
-        SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(names[i]));
+    FillKinds();
     // Without the plain beep kind 0 has no entry: the page starts from kind 1,
     // which is stored only with some other change.
     if (NoBeep() && SoundKind(Option) == 0) Option = WithSoundKind(Option, 1);
@@ -189,7 +219,7 @@ BOOL CSoundPage::OnCommand(int id, int code) {
 }
 
 void CSoundPage::OnCheckSound() {
-    if (IsDlgButtonChecked(m_hWnd, m_t.check) == BST_CHECKED) {
+    if (m_sound.GetCheck() == BST_CHECKED) {
         Option |= OPT_SOUND;
         if (NoBeep() && SoundKind(Option) == 0) Option = WithSoundKind(Option, 1);
     } else {
@@ -210,7 +240,7 @@ void CSoundPage::OnSoundOnRelease() {
 }
 
 void CSoundPage::OnSelchangeSoundKind() {
-    LRESULT entry = SendDlgItemMessageA(m_hWnd, m_t.combo, CB_GETCURSEL, 0, 0);
+    int entry = m_kind.GetCurSel();
     DWORD kind = entry < 0 ? 0 : static_cast<DWORD>(entry);
     Option = WithSoundKind(Option, NoBeep() ? kind + 1 : kind);
     Changed();
@@ -225,8 +255,8 @@ void CSoundPage::OnSetStandard() {
     StdFreq = Freq;
     StdDuration = Duration;
     ShowStandardKind();
-    ShowNumber(m_t.stdFreqText, StdFreq);
-    ShowNumber(m_t.stdDurText, StdDuration);
+    ShowNumber(m_stdFreqValue, StdFreq);
+    ShowNumber(m_stdDurValue, StdDuration);
     Changed();
 }
 
@@ -253,7 +283,7 @@ void CSoundPage::OnResetDefault() {
     Freq = kDefaultFreq;
     Duration = kDefaultDuration;
     ShowTone();
-    SendDlgItemMessageA(m_hWnd, m_t.combo, CB_SETCURSEL, 0, 0);
+    m_kind.SetCurSel(0);
     Option &= ~static_cast<DWORD>(OPT_SOUND);
     if (NoBeep()) Option = WithSoundKind(Option, 1);
     ShowSoundSwitch();
@@ -261,11 +291,12 @@ void CSoundPage::OnResetDefault() {
 }
 
 void CSoundPage::OnHScroll(int code, int thumb, HWND bar) {
-    BOOL isFreq = bar == GetDlgItem(m_hWnd, m_t.freqBar);
-    if (!isFreq && bar != GetDlgItem(m_hWnd, m_t.durBar)) return;
+    BOOL isFreq = bar == m_freqBar;
+    if (!isFreq && bar != m_durBar) return;
     Changed();
+    const CScrollBar& scroll = isFreq ? m_freqBar : m_durBar;
     const int low = isFreq ? kFreqLow : kDurLow, high = isFreq ? kFreqHigh : kDurHigh;
-    int position = GetScrollPos(bar, SB_CTL);
+    int position = scroll.GetScrollPos();
     int value = position;
     switch (code) {
     case SB_LINELEFT: value = position - 1; break;
@@ -281,6 +312,6 @@ void CSoundPage::OnHScroll(int code, int thumb, HWND bar) {
     if (value < low) value = low;
     if (value > high) value = high;
     if (isFreq) Freq = static_cast<DWORD>(value); else Duration = static_cast<DWORD>(value);
-    SetScrollPos(bar, SB_CTL, value, TRUE);
-    ShowNumber(isFreq ? m_t.freqText : m_t.durText, static_cast<DWORD>(value));
+    scroll.SetScrollPos(value);
+    ShowNumber(isFreq ? m_freqValue : m_durValue, static_cast<DWORD>(value));
 }

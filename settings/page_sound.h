@@ -13,11 +13,11 @@ extern const char* const SoundKindNamesNoBeepUs[6];
 struct SoundPageTable {
     UINT templateId;
     int check, onTouch, onRelease, kindLabel, combo;
-    int tone[11];  // tone group: box, labels, ranges, scroll bars, values, units
-    int freqBar, durBar, freqText, durText;
+    int toneGroup, freqBar, durBar, freqText, durText;
+    int toneLabels[6];  // frequency label, range, unit; duration label, range, unit
     int stdSoundText, stdTouchText, stdKindText;
-    int stdTone[6];  // standard tone display: labels, values, units
     int stdFreqText, stdDurText;
+    int stdToneLabels[4];  // standard frequency label and unit, duration label and unit
     int setStandard, restoreStandard, resetDefault;
     const char* const* names;        // seven kinds
     const char* const* namesNoBeep;  // six kinds
@@ -33,6 +33,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void DoDataExchange() override;
     BOOL OnApply() override;
     BOOL OnCommand(int id, int code) override;
     void OnHScroll(int code, int thumb, HWND bar) override;
@@ -48,19 +49,32 @@ private:
 
     void Changed();
     void ApplyEnabling();
+    void EnableTone(BOOL enable);
     void ShowSoundSwitch();
-    void ShowNumber(int id, DWORD value);
     void ShowStandardSound();
     void ShowStandardTouch();
     void ShowStandardKind();
     void ShowTouchChoice();
     void ShowTone();
+    void FillKinds();
     void SelectKind();
     int EntryOfKind(DWORD kind) const;
 
     const SoundPageTable& m_t;
-    HWND m_onTouch = nullptr;
-    HWND m_onRelease = nullptr;
+    // Bound in DoDataExchange.
+    CButton m_sound;
+    CStatic m_kindLabel;
+    CComboBox m_kind;
+    CButton m_toneGroup;
+    CScrollBar m_freqBar, m_durBar;
+    CStatic m_freqValue, m_durValue;
+    CStatic m_toneLabels[6];
+    CStatic m_stdSound, m_stdTouch, m_stdKind;
+    CStatic m_stdFreqValue, m_stdDurValue;
+    CStatic m_stdToneLabels[4];
+    // Looked up in OnInitDialog.
+    CButton m_onTouch;
+    CButton m_onRelease;
 };
 
 class Cmyppage2 : public CSoundPage {
