@@ -13,6 +13,8 @@
 #include "globals.h"
 
 // ---- Application ---------------------------------------------------------------
+class CPropertySheet;
+
 // The one application object: constructed statically, run by WinMain.
 class CWinApp {
 public:
@@ -26,7 +28,9 @@ public:
     virtual int Run();
 
     HINSTANCE m_hInstance = nullptr;
-    HWND m_hMainWnd = nullptr;
+    // The program's main window: the sheet while InitInstance runs it (its
+    // window handle exists only inside DoModal).
+    CPropertySheet* m_pMainWnd = nullptr;
 };
 
 // The application object of this run (set by its constructor).

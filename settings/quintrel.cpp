@@ -85,9 +85,11 @@ BOOL CQuintrelApp::InitInstance() {
     g_dwDWidthWork = DWidth;
 
     Cmypsheet sheet("Touch Panel Settings", nullptr, 0);
+    m_pMainWnd = &sheet;
     sheet.SetIcon(LoadIconA(m_hInstance, MAKEINTRESOURCEA(128)));
     if (IsJapanese()) sheet.SetTitle("タッチパネルの設定");
     sheet.DoModal();
+    m_pMainWnd = nullptr;  // the sheet ends with this scope
     return FALSE;
 }
 
