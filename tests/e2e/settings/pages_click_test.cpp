@@ -63,10 +63,11 @@ TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
         SCOPED_TRACE(japanese ? "ja" : "en");
         const Ids& ids = japanese ? kJa : kEn;
         // With the choice offered: point mode shown, and the template places.
-        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_SHOW_MODE_GROUP | OPT_POINT_MODE));
+        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_SHOW_MODE_GROUP | OPT_POINT_MODE | OPT_HIDE_CURSOR));
         pages::Sheet shown;
         HWND page = OpenClick(&shown, japanese);
         ASSERT_NE(nullptr, page);
+        EXPECT_TRUE(tb::IsChecked(tb::Control(page, ids.hideCursor)));
         EXPECT_TRUE(tb::IsVisible(tb::Control(page, ids.group)));
         EXPECT_TRUE(tb::IsChecked(tb::Control(page, ids.point)));
         EXPECT_FALSE(tb::IsChecked(tb::Control(page, ids.stream)));
@@ -101,6 +102,7 @@ TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
         }
         pages::Shot(page, std::string("click-") + (japanese ? "ja" : "en"));
         // The point bit keeps its stored value through another change.
+        EXPECT_FALSE(tb::IsChecked(tb::Control(page, ids.hideCursor)));
         tb::Click(tb::Control(page, ids.hideCursor));
         ASSERT_TRUE(hidden.Apply());
         EXPECT_EQ(kDefaultOption | OPT_POINT_MODE | OPT_HIDE_CURSOR, pages::User("Option"));
