@@ -56,6 +56,18 @@ HICON IconOf(HWND control) {
     return reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
 }
 
+// Every picture the test icon shows in one animation cycle and a little more.
+std::set<HICON> IconsOfOneCycle(HWND icon) {
+    std::set<HICON> shown;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 4600) {
+        shown.insert(IconOf(icon));
+        Sleep(100);
+    }
+    shown.erase(nullptr);
+    return shown;
+}
+
 }  // namespace
 
 TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
@@ -227,13 +239,7 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     // (before it the template's own picture shows).
     HICON first = IconOf(icon);
     ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
-    std::set<HICON> day;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 4600) {
-        day.insert(IconOf(icon));
-        Sleep(100);
-    }
-    day.erase(nullptr);
+    std::set<HICON> day = IconsOfOneCycle(icon);
     EXPECT_EQ(4u, day.size());
 
     // A double-click beside the icon changes nothing.
@@ -247,14 +253,57 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     tb::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     PostMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
     ASSERT_TRUE(pages::Wait([&] { return !day.count(IconOf(icon)); }, 3000));
-    std::set<HICON> night;
-    start = GetTickCount();
-    while (GetTickCount() - start < 4600) {
-        night.insert(IconOf(icon));
-        Sleep(100);
-    }
+    std::set<HICON> night = IconsOfOneCycle(icon);
     EXPECT_EQ(4u, night.size());
     for (HICON h : night) EXPECT_FALSE(day.count(h));
     EXPECT_FALSE(sheet.ApplyEnabled());
     pages::Shot(page, "click-night");
+}
+
+// Double clicks of the real mouse, which the system recognises with the
+// double-click time that the speed slider has just set: on the test icon
+// they switch day and night, over the page beside the icon they do not, and
+// two clicks further apart than that time are no double click.
+TEST(PagesClick, RealDoubleClickOnTheTestIconSwitchesWithTheSpeedJustSet) {
+    struct Case {
+        int speed;      // slider position: a double-click time of 1000 minus it
+        int gapMs;      // between the two clicks
+        bool onIcon;
+        bool night;     // what the icon shows afterwards
+    } cases[] = {
+        {100, 400, true, true},     // 900 ms: a double click
+        {800, 400, true, true},     // 200 ms: two single clicks
+        {800, 60, false, true},     // beside the icon
+        {800, 60, true, false},
+    };
+    for (bool japanese : {false, true}) {
+        SCOPED_TRACE(japanese ? "ja" : "en");
+        const Ids& ids = japanese ? kJa : kEn;
+        pages::Sheet sheet;
+        HWND page = OpenClick(&sheet, japanese);
+        ASSERT_NE(nullptr, page);
+        HWND icon = tb::Control(page, ids.testIcon);
+        HICON first = IconOf(icon);
+        ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
+        const std::set<HICON> day = IconsOfOneCycle(icon);
+        ASSERT_EQ(4u, day.size());
+        RECT r = tb::ScreenRect(icon);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "speed " << c.speed << ", " << c.gapMs << " ms apart"
+                                            << (c.onIcon ? "" : ", beside the icon"));
+            tb::Scroll(tb::Control(page, ids.speedSlider), c.speed);
+            SendMessageA(page, WM_NULL, 0, 0);
+            // Inside the test group, a little left of the icon, or on its middle.
+            const int x = c.onIcon ? (r.left + r.right) / 2 : r.left - 12, y = (r.top + r.bottom) / 2;
+            ASSERT_TRUE(pages::XInput({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat", "2",
+                                       "--delay", std::to_string(c.gapMs), "1"}));
+            Sleep(1200);  // longer than the slowest double-click time
+            if (c.night) {
+                EXPECT_TRUE(pages::Wait([&] { return !day.count(IconOf(icon)); }, 3000));
+            } else {
+                EXPECT_TRUE(pages::Wait([&] { return day.count(IconOf(icon)) != 0; }, 3000));
+            }
+        }
+        ASSERT_TRUE(sheet.Cancel());
+    }
 }
