@@ -360,3 +360,32 @@ TEST(PagesDual, PressReleasedOutsideTheSheetStillEndsAndSnaps) {
         p.sheet.Cancel();
     }
 }
+
+// Where the pictures overlap during a drag, monitor 2's lies on top, the
+// dragged one or not, once the page has repainted.
+TEST(PagesDual, MonitorTwoLiesOnTopWhereTheDraggedPicturesOverlap) {
+    struct Case {
+        const char* what;
+        POINT press, to;   // monitor 2 starts right of monitor 1, both SVGA
+        POINT overlap;     // a point of monitor 2's screen that monitor 1 covers too
+        COLORREF shown;
+    } cases[] = {
+        {"monitor 1 dragged onto 2", {100, 130}, {130, 130}, {137, 119}, kNormal},
+        {"monitor 2 dragged onto 1", {158, 135}, {128, 135}, {107, 119}, kDragged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Layout(0x43, 0x03200320, 0x02580258);
+        Page p = Open(false);
+        ASSERT_NE(nullptr, p.page);
+        ASSERT_TRUE(p.PictureAt(131, 113, kNormal));
+        p.Down(c.press.x, c.press.y);
+        for (int i = 1; i <= 3; ++i)
+            p.Move(c.press.x + (c.to.x - c.press.x) * i / 3, c.press.y + (c.to.y - c.press.y) * i / 3);
+        p.Settle();
+        EXPECT_TRUE(tb::Poll([&] { return pages::PixelAt(p.page, c.overlap.x, c.overlap.y) == c.shown; }, 3000, 20));
+        p.Up(c.to.x, c.to.y);
+        p.Settle();
+        p.sheet.Cancel();
+    }
+}
