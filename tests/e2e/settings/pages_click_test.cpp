@@ -3,6 +3,7 @@
 #include "pages_support.h"
 
 #include <cstdio>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -54,6 +55,81 @@ DoubleClick SystemDoubleClick() {
 
 HICON IconOf(HWND control) {
     return reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
+}
+
+// Records the setting changes that programs announce to every top-level
+// window (WM_SETTINGCHANGE with the SPI_ code in wParam), through a hidden
+// window of a thread of its own.
+class SettingChanges {
+public:
+    SettingChanges() {
+        ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, &SettingChanges::Run, this, 0, &threadId_);
+        WaitForSingleObject(ready_, 10000);
+    }
+    ~SettingChanges() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+        CloseHandle(ready_);
+    }
+    std::vector<WPARAM> Seen() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return seen_;
+    }
+    // Those of the three double-click settings, in the order they came.
+    std::vector<WPARAM> DoubleClickOnes() {
+        std::vector<WPARAM> out;
+        for (WPARAM w : Seen())
+            if (w == SPI_SETDOUBLECLICKTIME || w == SPI_SETDOUBLECLKHEIGHT || w == SPI_SETDOUBLECLKWIDTH) out.push_back(w);
+        return out;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_SETTINGCHANGE) {
+            auto* self = reinterpret_cast<SettingChanges*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+            if (self) {
+                std::lock_guard<std::mutex> hold(self->lock_);
+                self->seen_.push_back(wParam);
+            }
+            return 0;
+        }
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    static DWORD WINAPI Run(void* arg) {
+        auto* self = static_cast<SettingChanges*>(arg);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &SettingChanges::Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PagesSettingChanges";
+        RegisterClassA(&wc);
+        HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                                      nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for WM_QUIT
+        SetEvent(self->ready_);
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(window);
+        return 0;
+    }
+    std::mutex lock_;
+    std::vector<WPARAM> seen_;
+    HANDLE ready_ = nullptr, thread_ = nullptr;
+    DWORD threadId_ = 0;
+};
+
+// Every picture the test icon shows in one animation cycle and a little more.
+std::set<HICON> IconsOfOneCycle(HWND icon) {
+    std::set<HICON> shown;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 4600) {
+        shown.insert(IconOf(icon));
+        Sleep(100);
+    }
+    shown.erase(nullptr);
+    return shown;
 }
 
 }  // namespace
@@ -137,6 +213,11 @@ TEST(PagesClick, SlidersSetTheSystemAtOnceAndCancelRestores) {
     tb::Scroll(speed, 700);
     ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "300"; }));
     EXPECT_TRUE(sheet.ApplyEnabled());
+    // The keyboard's steps: an arrow moves the area by 8 pixels, Page Down the speed by 50.
+    tb::PostKey(height, VK_RIGHT);
+    EXPECT_TRUE(pages::Wait([] { return Mouse("DoubleClickHeight") == "58"; })) << Mouse("DoubleClickHeight");
+    tb::PostKey(speed, VK_NEXT);
+    EXPECT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "250"; })) << Mouse("DoubleClickSpeed");
 
     ASSERT_TRUE(sheet.Cancel());
     EXPECT_EQ("20", Mouse("DoubleClickHeight"));
@@ -229,13 +310,7 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     // (before it the template's own picture shows).
     HICON first = IconOf(icon);
     ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
-    std::set<HICON> day;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 4600) {
-        day.insert(IconOf(icon));
-        Sleep(100);
-    }
-    day.erase(nullptr);
+    std::set<HICON> day = IconsOfOneCycle(icon);
     EXPECT_EQ(4u, day.size());
 
     // A double-click beside the icon changes nothing.
@@ -245,18 +320,88 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     Sleep(300);
     EXPECT_TRUE(day.count(IconOf(icon)));
 
-    // On the icon: the night animation at once.
-    tb::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    // On the icon: the night animation at once, before the next tick of the
+    // timer (a message sent to the page's thread comes before its timer).
+    const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    tb::MouseMove(middle.x, middle.y);
+    ASSERT_TRUE(pages::Wait([&] {
+        POINT at;
+        return GetCursorPos(&at) && at.x == middle.x && at.y == middle.y;
+    }, 3000));
+    SendMessageA(page, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    EXPECT_FALSE(day.count(IconOf(icon)));
     ASSERT_TRUE(pages::Wait([&] { return !day.count(IconOf(icon)); }, 3000));
-    std::set<HICON> night;
-    start = GetTickCount();
-    while (GetTickCount() - start < 4600) {
-        night.insert(IconOf(icon));
-        Sleep(100);
-    }
+    std::set<HICON> night = IconsOfOneCycle(icon);
     EXPECT_EQ(4u, night.size());
     for (HICON h : night) EXPECT_FALSE(day.count(h));
     EXPECT_FALSE(sheet.ApplyEnabled());
     pages::Shot(page, "click-night");
+}
+
+// Double clicks of the real mouse, which the system recognises with the
+// double-click time that the speed slider has just set: on the test icon
+// they switch day and night, over the page beside the icon they do not, and
+// two clicks further apart than that time are no double click.
+TEST(PagesClick, RealDoubleClickOnTheTestIconSwitchesWithTheSpeedJustSet) {
+    struct Case {
+        int speed;      // slider position: a double-click time of 1000 minus it
+        int gapMs;      // between the two clicks
+        bool onIcon;
+        bool night;     // what the icon shows afterwards
+    } cases[] = {
+        {100, 400, true, true},     // 900 ms: a double click
+        {800, 400, true, true},     // 200 ms: two single clicks
+        {800, 60, false, true},     // beside the icon
+        {800, 60, true, false},
+    };
+    for (bool japanese : {false, true}) {
+        SCOPED_TRACE(japanese ? "ja" : "en");
+        const Ids& ids = japanese ? kJa : kEn;
+        pages::Sheet sheet;
+        HWND page = OpenClick(&sheet, japanese);
+        ASSERT_NE(nullptr, page);
+        HWND icon = tb::Control(page, ids.testIcon);
+        HICON first = IconOf(icon);
+        ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
+        const std::set<HICON> day = IconsOfOneCycle(icon);
+        ASSERT_EQ(4u, day.size());
+        RECT r = tb::ScreenRect(icon);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "speed " << c.speed << ", " << c.gapMs << " ms apart"
+                                            << (c.onIcon ? "" : ", beside the icon"));
+            tb::Scroll(tb::Control(page, ids.speedSlider), c.speed);
+            SendMessageA(page, WM_NULL, 0, 0);
+            // Inside the test group, a little left of the icon, or on its middle.
+            const int x = c.onIcon ? (r.left + r.right) / 2 : r.left - 12, y = (r.top + r.bottom) / 2;
+            ASSERT_TRUE(pages::XInput({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat", "2",
+                                       "--delay", std::to_string(c.gapMs), "1"}));
+            Sleep(1200);  // longer than the slowest double-click time
+            if (c.night) {
+                EXPECT_TRUE(pages::Wait([&] { return !day.count(IconOf(icon)); }, 3000));
+            } else {
+                EXPECT_TRUE(pages::Wait([&] { return day.count(IconOf(icon)) != 0; }, 3000));
+            }
+        }
+        ASSERT_TRUE(sheet.Cancel());
+    }
+}
+
+// A slider's try is stored in the user's profile without telling the other
+// programs; Cancel puts the committed values back and announces each of them:
+// time, height, width.
+TEST(PagesClick, CancelAnnouncesTheRestoredValuesAndSlidersDoNot) {
+    SettingChanges changes;
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, true);
+    ASSERT_NE(nullptr, page);
+    tb::Scroll(tb::Control(page, kJa.heightSlider), 50);
+    tb::Scroll(tb::Control(page, kJa.widthSlider), 10);
+    tb::Scroll(tb::Control(page, kJa.speedSlider), 700);
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "300"; }));
+    Sleep(500);
+    EXPECT_TRUE(changes.DoubleClickOnes().empty());
+    ASSERT_TRUE(sheet.Cancel());
+    const std::vector<WPARAM> order = {SPI_SETDOUBLECLICKTIME, SPI_SETDOUBLECLKHEIGHT, SPI_SETDOUBLECLKWIDTH};
+    EXPECT_TRUE(pages::Wait([&] { return changes.DoubleClickOnes().size() >= 3; }, 5000));
+    EXPECT_EQ(order, changes.DoubleClickOnes());
 }

@@ -39,11 +39,11 @@ struct Page {
     // against the right and bottom edges of the area.
     // Real mouse input travels through the X server, so on a loaded machine the
     // page may draw a little after the last move: the picture gets up to 3 s.
-    bool PictureAt(int x, int y, COLORREF screen, bool topLeftCorner = false) const {
-        return tb::Poll([&] { return PictureNow(x, y, screen, topLeftCorner); }, 3000, 20);
+    // Pictures of the other modes give their size (VGA 44 x 35, XGA 70 x 56, XVGA 79 x 63).
+    bool PictureAt(int x, int y, COLORREF screen, bool topLeftCorner = false, int w = 55, int h = 44) const {
+        return tb::Poll([&] { return PictureNow(x, y, screen, topLeftCorner, w, h); }, 3000, 20);
     }
-    bool PictureNow(int x, int y, COLORREF screen, bool topLeftCorner) const {
-        const int w = 55, h = 44;
+    bool PictureNow(int x, int y, COLORREF screen, bool topLeftCorner, int w, int h) const {
         if (pages::PixelAt(page, x + 6, y + 6) != screen) return false;
         if (topLeftCorner) return pages::PixelAt(page, x, y) == RGB(128, 128, 128);
         return pages::PixelAt(page, x + w - 7, y + h - 7) == screen &&
@@ -262,4 +262,130 @@ TEST(PagesDual, CheckBoxesAndPassThroughBits) {
     EXPECT_EQ(0xABCD0547u, pages::Second("nComm"));
     pages::Shot(p.page, "dual-en");
     p.sheet.Cancel();
+}
+
+// Each monitor's picture and radio button come from its own field of
+// ResolutionX (monitor 1 bits 0-11, monitor 2 bits 16-27; the bits around
+// them are not part of either), and showing them changes no stored value.
+TEST(PagesDual, EachMonitorShowsItsOwnResolutionField) {
+    struct Picture { int x, y, w, h; };
+    struct Case {
+        bool japanese;
+        DWORD resolutionX;
+        int mode1, mode2;  // radio index: VGA, SVGA, XGA, XVGA
+        Picture picture1, picture2;  // monitor 2 right of monitor 1
+    } cases[] = {
+        {false, 0x04800320, 1, 3, {64, 104, 55, 44}, {119, 104, 79, 63}},
+        {true, 0x54004320, 1, 2, {69, 107, 55, 44}, {124, 107, 70, 56}},
+        {false, 0x02800400, 2, 0, {74, 107, 70, 56}, {144, 107, 44, 35}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << "ResolutionX 0x" << c.resolutionX);
+        Layout(0x41, c.resolutionX, 0x02580258);
+        Page p = Open(c.japanese);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(i == c.mode1, tb::IsChecked(p[ids.monitor1[i]])) << "monitor 1 radio " << i;
+            EXPECT_EQ(i == c.mode2, tb::IsChecked(p[ids.monitor2[i]])) << "monitor 2 radio " << i;
+        }
+        EXPECT_TRUE(p.PictureAt(c.picture1.x, c.picture1.y, kNormal, false, c.picture1.w, c.picture1.h));
+        EXPECT_TRUE(p.PictureAt(c.picture2.x, c.picture2.y, kNormal, false, c.picture2.w, c.picture2.h));
+        // Another change stores both words as they were.
+        tb::Click(p[ids.osArranged]);
+        ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[ids.osArranged]); }));
+        ASSERT_TRUE(p.sheet.Apply(true));
+        EXPECT_EQ(0x43u, pages::Second("nComm"));
+        EXPECT_EQ(c.resolutionX, pages::Second("ResolutionX"));
+        EXPECT_EQ(0x02580258u, pages::Second("ResolutionY"));
+        p.sheet.Cancel();
+    }
+}
+
+// The page holds the mouse from every press to its release: a press with the
+// real mouse that is released over another window, outside the sheet, still
+// ends the drag and snaps the pair, on a picture or beside them; afterwards
+// the mouse reaches the other controls again.
+TEST(PagesDual, PressReleasedOutsideTheSheetStillEndsAndSnaps) {
+    struct Case {
+        const char* what;
+        DWORD ncomm;
+        POINT press;               // in the page's client area
+        POINT picture1, picture2;  // after the release
+        bool changed;              // a picture was dragged
+        DWORD ncommAfter;          // after the dual function is switched off
+    } cases[] = {
+        // Monitor 2 from the right of monitor 1 to the lower left corner of the area: type 5.
+        {"drag", 0x43, {158, 135}, {131, 91}, {76, 135}, true, 0x52},
+        // A press beside the pictures without the system's arrangement: type 0 becomes 4.
+        {"press beside", 0x01, {20, 250}, {76, 113}, {131, 113}, false, 0x40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Layout(c.ncomm, 0x03200320, 0x02580258);
+        Page p = Open(false);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        // Down and left, out of the sheet.
+        RECT sheet = tb::ScreenRect(p.sheet.window);
+        POINT out = {sheet.left - 40, sheet.bottom + 40};
+        if (out.x < 2) out.x = 2;
+        if (out.y > GetSystemMetrics(SM_CYSCREEN) - 3) out.y = GetSystemMetrics(SM_CYSCREEN) - 3;
+        ASSERT_FALSE(PtInRect(&sheet, out)) << "no room beside the sheet";
+        POINT from = p.Screen(c.press.x, c.press.y), inside = p.Screen(40, 240);
+        std::vector<std::string> steps = {"mousemove", std::to_string(from.x), std::to_string(from.y),
+                                          "sleep", "0.2", "mousedown", "1"};
+        for (int i = 1; i <= 8; ++i) {
+            POINT at = i <= 4 ? POINT{from.x + (inside.x - from.x) * i / 4, from.y + (inside.y - from.y) * i / 4}
+                              : POINT{inside.x + (out.x - inside.x) * (i - 4) / 4,
+                                      inside.y + (out.y - inside.y) * (i - 4) / 4};
+            for (const std::string& a : {std::string("sleep"), std::string("0.05"), std::string("mousemove"),
+                                         std::to_string(at.x), std::to_string(at.y)})
+                steps.push_back(a);
+        }
+        for (const char* a : {"sleep", "0.3", "mouseup", "1"}) steps.push_back(a);
+        ASSERT_TRUE(pages::XInput(steps));
+        EXPECT_TRUE(p.PictureAt(c.picture1.x, c.picture1.y, kNormal));
+        EXPECT_TRUE(p.PictureAt(c.picture2.x, c.picture2.y, kNormal));
+        p.Settle();
+        EXPECT_EQ(c.changed, p.sheet.ApplyEnabled());
+
+        // The mouse is the page's no longer: a click on the check box switches it.
+        RECT box = tb::ScreenRect(p[ids.useDual]);
+        ASSERT_TRUE(pages::XInput({"mousemove", std::to_string(box.left + 6), std::to_string((box.top + box.bottom) / 2),
+                                   "click", "1"}));
+        EXPECT_TRUE(pages::Wait([&] { return !tb::IsChecked(p[ids.useDual]); }, 5000));
+        ASSERT_TRUE(p.sheet.Apply(true));
+        EXPECT_EQ(c.ncommAfter, pages::Second("nComm"));
+        p.sheet.Cancel();
+    }
+}
+
+// Where the pictures overlap during a drag, monitor 2's lies on top, the
+// dragged one or not, once the page has repainted.
+TEST(PagesDual, MonitorTwoLiesOnTopWhereTheDraggedPicturesOverlap) {
+    struct Case {
+        const char* what;
+        POINT press, to;   // monitor 2 starts right of monitor 1, both SVGA
+        POINT overlap;     // a point of monitor 2's screen that monitor 1 covers too
+        COLORREF shown;
+    } cases[] = {
+        {"monitor 1 dragged onto 2", {100, 130}, {130, 130}, {137, 119}, kNormal},
+        {"monitor 2 dragged onto 1", {158, 135}, {128, 135}, {107, 119}, kDragged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Layout(0x43, 0x03200320, 0x02580258);
+        Page p = Open(false);
+        ASSERT_NE(nullptr, p.page);
+        ASSERT_TRUE(p.PictureAt(131, 113, kNormal));
+        p.Down(c.press.x, c.press.y);
+        for (int i = 1; i <= 3; ++i)
+            p.Move(c.press.x + (c.to.x - c.press.x) * i / 3, c.press.y + (c.to.y - c.press.y) * i / 3);
+        p.Settle();
+        EXPECT_TRUE(tb::Poll([&] { return pages::PixelAt(p.page, c.overlap.x, c.overlap.y) == c.shown; }, 3000, 20));
+        p.Up(c.to.x, c.to.y);
+        p.Settle();
+        p.sheet.Cancel();
+    }
 }

@@ -310,3 +310,85 @@ TEST(PagesSound, KindsWithoutAnEntryAndTheResetWithoutThePlainBeep) {
         p.sheet.Cancel();
     }
 }
+
+// "Set as standard" copies the sound switch and the touch choice whichever
+// way they stand: a switch that is off turns the standard sound off.
+TEST(PagesSound, SetAsStandardCopiesTheSwitchAndTheTouchChoiceEitherWay) {
+    struct Case {
+        bool japanese, sound, onTouch;
+        const char *soundText, *touchText;
+    } cases[] = {
+        {true, false, true, u8"サウンド機能を使用しない", u8"タッチオン時に音を鳴らす"},
+        {false, true, false, "Sounds enabled", "Sound on release"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "sound " << c.sound << " on touch " << c.onTouch);
+        // The standard copy starts as the opposite of the current settings.
+        DWORD option = kDefaultOption & ~static_cast<DWORD>(OPT_SOUND | OPT_SOUND_ON_TOUCH | OPT_STD_SOUND |
+                                                             OPT_STD_SOUND_ON_TOUCH);
+        if (c.sound) option |= OPT_SOUND;
+        else option |= OPT_STD_SOUND;
+        if (c.onTouch) option |= OPT_SOUND_ON_TOUCH;
+        else option |= OPT_STD_SOUND_ON_TOUCH;
+        ASSERT_TRUE(pages::SetUser("Option", option));
+        Page p = Open(c.japanese);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        tb::Click(p[ids.setStd]);
+        EXPECT_TRUE(pages::Wait([&] { return Text(p, ids.stdSound) == c.soundText; })) << Text(p, ids.stdSound);
+        EXPECT_EQ(c.touchText, Text(p, ids.stdTouch));
+        ASSERT_TRUE(p.sheet.Apply());
+        const DWORD stored = pages::User("Option");
+        EXPECT_EQ(c.sound, (stored & OPT_STD_SOUND) != 0);
+        EXPECT_EQ(c.onTouch, (stored & OPT_STD_SOUND_ON_TOUCH) != 0);
+        EXPECT_EQ(c.sound, (stored & OPT_SOUND) != 0);
+        EXPECT_EQ(c.onTouch, (stored & OPT_SOUND_ON_TOUCH) != 0);
+        p.sheet.Cancel();
+    }
+}
+
+// A stored frequency or duration outside its bar's range is shown as it is
+// and stays stored through an Apply of another change; the bar stands at its
+// end of the range, and the first step goes from there.
+TEST(PagesSound, StoredToneOutsideTheRangeStaysUntilItsBarMoves) {
+    struct Case {
+        bool japanese;
+        DWORD freq, duration;
+        int freqBarAt, durBarAt;  // where the bars stand
+        int freqCode, durCode;
+        const char *freqAfter, *durAfter;
+    } cases[] = {
+        {true, 20, 5000, 37, 1000, SB_LINERIGHT, SB_LINELEFT, "38", "999"},
+        {false, 20000, 0, 10000, 1, SB_LINELEFT, SB_LINERIGHT, "9999", "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.freq << " Hz, " << c.duration << " ms");
+        ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_SOUND));
+        ASSERT_TRUE(pages::SetUser("Freq", c.freq));
+        ASSERT_TRUE(pages::SetUser("Duration", c.duration));
+        Page p = Open(c.japanese);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        EXPECT_EQ(std::to_string(c.freq), Text(p, ids.freqText));
+        EXPECT_EQ(std::to_string(c.duration), Text(p, ids.durText));
+        EXPECT_EQ(c.freqBarAt, GetScrollPos(p[ids.freqBar], SB_CTL));
+        EXPECT_EQ(c.durBarAt, GetScrollPos(p[ids.durBar], SB_CTL));
+
+        tb::Click(p[ids.onRelease]);
+        ASSERT_TRUE(p.sheet.Apply());
+        EXPECT_EQ(0u, pages::User("Option") & OPT_SOUND_ON_TOUCH);
+        EXPECT_EQ(c.freq, pages::User("Freq"));
+        EXPECT_EQ(c.duration, pages::User("Duration"));
+
+        ScrollBy(p, ids.freqBar, c.freqCode);
+        EXPECT_EQ(c.freqAfter, Text(p, ids.freqText));
+        ASSERT_TRUE(p.sheet.Apply());
+        EXPECT_EQ(static_cast<DWORD>(atoi(c.freqAfter)), pages::User("Freq"));
+        EXPECT_EQ(c.duration, pages::User("Duration"));
+        ScrollBy(p, ids.durBar, c.durCode);
+        EXPECT_EQ(c.durAfter, Text(p, ids.durText));
+        ASSERT_TRUE(p.sheet.Apply());
+        EXPECT_EQ(static_cast<DWORD>(atoi(c.durAfter)), pages::User("Duration"));
+        p.sheet.Cancel();
+    }
+}

@@ -222,6 +222,29 @@ inline RECT ClientRect(HWND page, HWND control) {
     return r;
 }
 
+// Real pointer input through the X server (xdotool), as a user's mouse makes
+// it: a double click that the system itself recognises, a drag whose button
+// goes up over another window. SendInput would enter Wine's input queue and
+// skip the X server. The arguments are xdotool's, e.g. {"mousemove", "10", "20"}.
+inline bool XInput(const std::vector<std::string>& args) {
+    typedef LONG(CDECL * UnixSpawn)(char* const argv[], int wait);
+    UnixSpawn spawn = reinterpret_cast<UnixSpawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return false;
+    std::vector<std::string> all = {"xdotool"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    return spawn(argv.data(), 1) == 0;
+}
+// The pointer to a point of a window's client area.
+inline bool XMoveTo(HWND window, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(window, &p);
+    return XInput({"mousemove", std::to_string(p.x), std::to_string(p.y)});
+}
+
 // Screen colour at a point of a window's client area.
 inline COLORREF PixelAt(HWND window, int x, int y) {
     POINT p = {x, y};
