@@ -285,6 +285,24 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
     }
 }
 
+TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, "Calibration");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1000));
+    HWND screen = tb::WaitWindow(kCalibWindowClass, nullptr, 15000);
+    ASSERT_TRUE(screen);
+    EXPECT_TRUE(tb::Poll([&] { return IsWindowVisible(screen) != FALSE; }, 5000));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(screen, &pid);
+    if (HANDLE jostel = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+        TerminateProcess(jostel, 0);
+        CloseHandle(jostel);
+    }
+    EXPECT_TRUE(sheet.Cancel());
+}
+
 TEST(DriverPage, VersionLineAndWindowsName) {
     const std::string fits(49, '7');
     struct Case {
@@ -345,6 +363,7 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
         tb::Click(tb::Control(page, c.button));
         HWND notepad = tb::WaitWindow("Notepad", nullptr, 10000);
         ASSERT_TRUE(notepad);
+        EXPECT_TRUE(tb::Poll([&] { return IsWindowVisible(notepad) != FALSE; }, 5000));
         EXPECT_NE(tb::Text(notepad).find("Dvrlist"), std::string::npos) << tb::Text(notepad);
         DWORD attributes = GetFileAttributesA(list.c_str());
         EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),

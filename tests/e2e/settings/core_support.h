@@ -228,6 +228,12 @@ inline Box WaitBox(const pages::Sheet& sheet, DWORD timeoutMs = 5000) {
     return box;
 }
 
+// A box with an OK button alone (Wine's boxes keep the other buttons hidden).
+inline bool OkOnly(const Box& box) {
+    HWND cancel = GetDlgItem(box.window, IDCANCEL);
+    return box.window && tb::IsVisible(GetDlgItem(box.window, IDOK)) && !(cancel && tb::IsVisible(cancel));
+}
+
 // Presses Apply (a message box may come first: the caller answers it) without waiting.
 inline bool PressApply(pages::Sheet& sheet) {
     HWND button = tb::Control(sheet.window, pages::kApplyButton);
