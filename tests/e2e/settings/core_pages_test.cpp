@@ -160,6 +160,7 @@ TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
         {0x00000018, 1003, 1002, 0x00000008},  // 12 and 20 set shows 20; 12 leaves only 12
         {0x00000000, 1001, 0, 0},              // none shows 9 and changes nothing
         {0x00400008, 1002, 1001, 0x00400004},  // other bits pass through
+        {0xFFFFFFE3, 1001, 1003, 0xFFFFFFF3},  // every bit the page does not own, none of its own
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);
@@ -169,6 +170,7 @@ TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
         HWND page = core::ShowTab(sheet, "Calibration");
         ASSERT_TRUE(page);
         for (int id : {1001, 1002, 1003}) EXPECT_EQ(tb::IsChecked(tb::Control(page, id)), id == c.checked) << id;
+        EXPECT_FALSE(sheet.ApplyEnabled()) << "showing the page is no change";
         if (c.click) {
             tb::Click(tb::Control(page, c.click));
             ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
@@ -283,6 +285,24 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
     }
 }
 
+TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, "Calibration");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1000));
+    HWND screen = tb::WaitWindow(kCalibWindowClass, nullptr, 15000);
+    ASSERT_TRUE(screen);
+    EXPECT_TRUE(tb::Poll([&] { return IsWindowVisible(screen) != FALSE; }, 5000));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(screen, &pid);
+    if (HANDLE jostel = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+        TerminateProcess(jostel, 0);
+        CloseHandle(jostel);
+    }
+    EXPECT_TRUE(sheet.Cancel());
+}
+
 TEST(DriverPage, VersionLineAndWindowsName) {
     const std::string fits(49, '7');
     struct Case {
@@ -302,10 +322,11 @@ TEST(DriverPage, VersionLineAndWindowsName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.windows) + (c.version ? std::string(" ") + c.version : " none"));
         ASSERT_TRUE(tb::SetWindowsVersion(c.windows));
+        // The value name as the driver package writes it.
         if (c.version) {
-            ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion, c.version));
+            ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, "Version", c.version));
         } else {
-            tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion);
+            tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, DriverParametersKey, "Version");
         }
         pages::Sheet sheet = pages::StartSheet(c.japanese);
         ASSERT_TRUE(sheet.window);
@@ -324,21 +345,99 @@ TEST(DriverPage, VersionLineAndWindowsName) {
 
 TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     const std::string list = tb::SystemPath("Dvrlist.txt");
-    ASSERT_TRUE(core::WriteFileBytes(list, std::vector<uint8_t>{'w', 'e', 'x', 'a', 'n', 't', '\r', '\n'}));
-    ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = core::ShowTab(sheet, "Driver Information");
-    ASSERT_TRUE(page);
-    tb::Click(tb::Control(page, 1231));
-    HWND notepad = tb::WaitWindow("Notepad", nullptr, 10000);
-    ASSERT_TRUE(notepad);
-    EXPECT_NE(tb::Text(notepad).find("Dvrlist"), std::string::npos) << tb::Text(notepad);
-    DWORD attributes = GetFileAttributesA(list.c_str());
-    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
-              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    struct Case {
+        bool japanese;
+        const char* tab;
+        int button;
+    } cases[] = {{false, "Driver Information", 1231}, {true, u8"デバイス", 1230}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.japanese ? "Japanese" : "English");
+        SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(core::WriteFileBytes(list, std::vector<uint8_t>{'w', 'e', 'x', 'a', 'n', 't', '\r', '\n'}));
+        ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        pages::Sheet sheet = pages::StartSheet(c.japanese);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, c.tab);
+        ASSERT_TRUE(page);
+        ASSERT_FALSE(tb::WaitWindow("Notepad", nullptr, 0));
+        tb::Click(tb::Control(page, c.button));
+        HWND notepad = tb::WaitWindow("Notepad", nullptr, 10000);
+        ASSERT_TRUE(notepad);
+        EXPECT_TRUE(tb::Poll([&] { return IsWindowVisible(notepad) != FALSE; }, 5000));
+        EXPECT_NE(tb::Text(notepad).find("Dvrlist"), std::string::npos) << tb::Text(notepad);
+        DWORD attributes = GetFileAttributesA(list.c_str());
+        EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        PostMessageA(notepad, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(tb::WaitGone(notepad, 10000));
+        EXPECT_TRUE(sheet.Cancel());
+    }
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The pages' dialog templates as the program carries them: the font of the
+// page's language at 9 points, the size of a page and the style of a
+// property page (child, caption, initially disabled, a font of its own).
+TEST(PageTemplates, FontSizeAndStyleOfEveryPage) {
+    HMODULE program = LoadLibraryExA(tb::SystemPath("Quintrel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    struct Page {
+        int id;
+        bool japanese;
+    } pagesOfBoth[] = {{107, true},  {102, true},  {108, true},  {109, true},  {110, true},  {120, true},
+                       {118, true},  {111, true},  {112, false}, {113, false}, {114, false}, {115, false},
+                       {116, false}, {121, false}, {119, false}, {117, false}};
+    for (const Page& p : pagesOfBoth) {
+        SCOPED_TRACE(p.id);
+        HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(p.id), reinterpret_cast<LPCSTR>(RT_DIALOG));
+        ASSERT_TRUE(found);
+        const uint8_t* t = static_cast<const uint8_t*>(LockResource(LoadResource(program, found)));
+        ASSERT_TRUE(t);
+        const DWORD size = SizeofResource(program, found);
+        auto word = [&](size_t at) { return static_cast<uint16_t>(t[at] | (t[at + 1] << 8)); };
+        auto dword = [&](size_t at) { return static_cast<DWORD>(word(at) | (DWORD(word(at + 2)) << 16)); };
+        const bool extended = word(0) == 1 && word(2) == 0xFFFF;
+        const DWORD style = extended ? dword(12) : dword(0);
+        size_t at = extended ? 26 : 18;  // after the item count and x, y, cx, cy
+        const short cx = static_cast<short>(word(at - 4)), cy = static_cast<short>(word(at - 2));
+        // Menu and class: a name or 0xFFFF and an ordinal; then the caption.
+        for (int field = 0; field < 2; ++field) {
+            if (word(at) == 0xFFFF) {
+                at += 4;
+            } else {
+                while (word(at)) at += 2;
+                at += 2;
+            }
+        }
+        while (word(at)) at += 2;
+        at += 2;
+        EXPECT_EQ(style & (WS_CHILD | WS_CAPTION | WS_DISABLED | DS_SETFONT),
+                  static_cast<DWORD>(WS_CHILD | WS_CAPTION | WS_DISABLED | DS_SETFONT));
+        EXPECT_FALSE(style & (WS_VISIBLE | WS_POPUP));
+        ASSERT_TRUE(style & DS_SETFONT);
+        const uint16_t points = word(at);
+        at += extended ? 6 : 2;  // weight, italic and character set come with the extended form
+        std::wstring face;
+        for (; at + 1 < size && word(at); at += 2) face += static_cast<wchar_t>(word(at));
+        char utf8[256] = {};
+        WideCharToMultiByte(CP_UTF8, 0, face.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
+        EXPECT_EQ(points, 9);
+        EXPECT_STREQ(utf8, p.japanese ? u8"ＭＳ Ｐゴシック" : "MS Sans Serif");
+        if (p.japanese) {
+            EXPECT_TRUE(cx == 246 || cx == 247) << cx;
+        } else {
+            EXPECT_TRUE(cx == 289 || cx == 291) << cx;
+        }
+        EXPECT_TRUE(cy == 201 || cy == 203) << cy;
+        // The picture page's own sizes.
+        if (p.id == 107) {
+            EXPECT_EQ(cx * 1000 + cy, 247203);
+        }
+        if (p.id == 112) {
+            EXPECT_EQ(cx * 1000 + cy, 289201);
+        }
+    }
+    FreeLibrary(program);
 }
 
 namespace {
@@ -427,7 +526,7 @@ void CheckPage(HWND page, const Ctl (&table)[N], size_t icons, const char* what)
 // and the dual-monitor page).
 TEST(SettingsScreens, EveryPageInBothLanguages) {
     ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, core::QuadrantBitmap(24, 64, 48, kQuadrants24)));
-    ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, kValVersion, "1.00.0001"));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_LOCAL_MACHINE, DriverParametersKey, "Version", "1.00.0001"));
     for (bool secondDriver : {true, false}) {
         if (secondDriver) {
             ASSERT_TRUE(pages::MakeSecondDriver());

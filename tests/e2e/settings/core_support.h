@@ -11,8 +11,14 @@
 
 namespace core {
 
+// A control code outside the product's functions: the simulated driver logs it
+// (and refuses it), so it marks a moment among the product's requests.
+constexpr DWORD kResidentMarkCode = 0x220000u | (0x8FFu << 2);
+
 // A TAVRICK:MAIN window, titled "TAVRICK", on a thread of its own that records
-// every WM_COPYDATA it receives (dwData and bytes).
+// every WM_COPYDATA it receives (dwData and bytes). With markInDriverLog it also
+// sends kResidentMarkCode to the driver before it returns from the message, so
+// the driver's log shows when the settings message arrived.
 class ResidentWindow {
 public:
     struct Received {
@@ -21,7 +27,7 @@ public:
         std::vector<uint8_t> bytes;
     };
 
-    ResidentWindow() {
+    explicit ResidentWindow(bool markInDriverLog = false) : mark_(markInDriverLog) {
         thread_ = std::thread([this] { Loop(); });
         tb::Poll([this] { return window_.load() != nullptr; });
     }
@@ -42,8 +48,11 @@ private:
             Received r{data->dwData, wp, {}};
             const uint8_t* p = static_cast<const uint8_t*>(data->lpData);
             if (p) r.bytes.assign(p, p + data->cbData);
-            std::lock_guard<std::mutex> lock(self->mutex_);
-            self->received_.push_back(r);
+            {
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                self->received_.push_back(r);
+            }
+            if (self->mark_) Mark();
             return TRUE;
         }
         if (msg == WM_CLOSE) {
@@ -52,6 +61,14 @@ private:
         }
         if (msg == WM_DESTROY) PostQuitMessage(0);
         return DefWindowProcA(w, msg, wp, lp);
+    }
+    static void Mark() {
+        HANDLE device = CreateFileA(wexant::kDriverDevicePath, GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (device == INVALID_HANDLE_VALUE) return;
+        DWORD returned = 0;
+        DeviceIoControl(device, kResidentMarkCode, nullptr, 0, nullptr, 0, &returned, nullptr);
+        CloseHandle(device);
     }
     void Loop() {
         WNDCLASSA wc = {};
@@ -67,6 +84,7 @@ private:
         while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
     }
 
+    const bool mark_;
     std::thread thread_;
     std::atomic<HWND> window_{nullptr};
     std::mutex mutex_;
@@ -208,6 +226,12 @@ inline Box WaitBox(const pages::Sheet& sheet, DWORD timeoutMs = 5000) {
     box.caption = pages::Utf8(info.window);
     box.text = pages::Utf8(GetDlgItem(info.window, 0xFFFF));
     return box;
+}
+
+// A box with an OK button alone (Wine's boxes keep the other buttons hidden).
+inline bool OkOnly(const Box& box) {
+    HWND cancel = GetDlgItem(box.window, IDCANCEL);
+    return box.window && tb::IsVisible(GetDlgItem(box.window, IDOK)) && !(cancel && tb::IsVisible(cancel));
 }
 
 // Presses Apply (a message box may come first: the caller answers it) without waiting.

@@ -115,3 +115,23 @@ TEST(Names, KeysAndFiles)
     EXPECT_EQ(std::strlen(kMutexSetup), 36u);
     EXPECT_EQ(kFileJostel[0], '\\');
 }
+
+// The names other programs and the driver package share with this suite, as
+// they are written there: a changed character breaks the meeting point.
+TEST(Names, MutexesAndVersionValueAsTheOtherSideWritesThem)
+{
+    struct { const char* program; const char* constant; const char* text; } mutexes[] = {
+        {"Quintrel.exe", kMutexQuintrel, "7C4545E5-7987-2123-6A52-801131B65948"},
+        {"Jostel.exe", kMutexJostel, "830FA222-03D8-11d3-A802-11A1B913EF45"},
+        {"Tavrick.exe", kMutexTavrick, "3CAF49DD-70D3-15d3-AA22-01A8C6B35249"},
+        {"Setup.exe", kMutexSetup, "A3RG84LF-O13F-1LY5-F18G-05S09488TD51"},
+    };
+    ASSERT_EQ(sizeof(SINGLE_INSTANCE_MUTEX) / sizeof(SINGLE_INSTANCE_MUTEX[0]), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_STREQ(mutexes[i].constant, mutexes[i].text) << mutexes[i].program;
+        EXPECT_STREQ(SINGLE_INSTANCE_MUTEX[i].program, mutexes[i].program);
+        EXPECT_STREQ(SINGLE_INSTANCE_MUTEX[i].name, mutexes[i].text) << mutexes[i].program;
+    }
+    EXPECT_STREQ(kValVersion, "Version");
+    EXPECT_EQ(kVersionBufferSize, 50u);
+}
