@@ -51,15 +51,28 @@ void PumpMessages()
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-TextPicture RenderText(const char* text)
+// The Japanese font of the calibration window, made in this process.
+HFONT JapaneseFont()
+{
+    wchar_t face[LF_FACESIZE] = {};
+    MultiByteToWideChar(932, 0, "ＭＳ Ｐゴシック", -1, face, LF_FACESIZE);
+    return CreateFontW(15, 0, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DRAFT_QUALITY, 0, face);
+}
+
+// The text's bytes are in code page 932 with the Japanese font, else plain ASCII.
+TextPicture RenderText(const char* text, bool japanese = false)
 {
     TextPicture pic;
-    const int n = static_cast<int>(strlen(text));
+    wchar_t wide[256] = {};
+    const int n = MultiByteToWideChar(japanese ? 932 : 1252, 0, text, -1, wide, 256) - 1;
+    HFONT font = japanese ? JapaneseFont() : nullptr;
     HDC measure = CreateCompatibleDC(nullptr);
-    TEXTMETRICA tm;
-    GetTextMetricsA(measure, &tm);
+    if (font) SelectObject(measure, font);
+    TEXTMETRICW tm;
+    GetTextMetricsW(measure, &tm);
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(measure, text, n, &size);
+    GetTextExtentPoint32W(measure, wide, n, &size);
     DeleteDC(measure);
     pic.width = size.cx;
     pic.height = tm.tmHeight + tm.tmExternalLeading;
@@ -73,10 +86,14 @@ TextPicture RenderText(const char* text)
     RegisterClassA(&wc);
     HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTextWindowClass, "", WS_POPUP | WS_VISIBLE, 0,
                                   0, pic.width, pic.height, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!window) return pic;
+    if (!window) {
+        if (font) DeleteObject(font);
+        return pic;
+    }
     UpdateWindow(window);
     HDC dc = GetDC(window);
-    TextOutA(dc, 0, 0, text, n);
+    if (font) SelectObject(dc, font);
+    TextOutW(dc, 0, 0, wide, n);
     ReleaseDC(window, dc);
     // Two captures in a row alike, with ink: the drawing has reached the screen.
     std::vector<bool> last;
@@ -97,6 +114,7 @@ TextPicture RenderText(const char* text)
     pic.dark = last;
     DestroyWindow(window);
     PumpMessages();
+    if (font) DeleteObject(font);
     return pic;
 }
 
@@ -142,6 +160,20 @@ bool WaitCentredText(const TextPicture& pic, int y)
                       << best << " at (" << x + bx << ", " << y + by << ")";
     }
     return ok;
+}
+
+// Top of the rows between y0 and y1 where the text stands centred; -1 when none.
+int FindCentredText(const TextPicture& pic, int y0, int y1)
+{
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - pic.width) / 2;
+    int found = -1;
+    tb::Poll([&] {
+        ScreenImage img;
+        for (int y = y0; y <= y1 && found < 0; ++y)
+            if (TextMismatches(img, x, y, pic) == 0) found = y;
+        return found >= 0;
+    }, 5000, 50);
+    return found;
 }
 
 // Red pixels at the arms' ends and across their width, none beyond them.
@@ -269,31 +301,58 @@ TEST(JostelRecord, DeviceNumberNamesTheEnumValueInDecimal)
 TEST(JostelDrawing, PromptAndHelpTextsWhereTheyBelong)
 {
     // The calibration screen: the touch prompt two line heights above the key
-    // help, near three quarters of the height, both centred. The test screen
-    // with the key box closed: its help line at the bottom edge.
+    // help, near three quarters of the height, both centred, and no key box.
+    // The test screen with the key box closed: its help line at the bottom edge.
+    struct Case {
+        bool japanese;
+        const char* prompt;
+        const char* calibHelp;
+        const char* testHelp;
+    } cases[] = {
+        {false, "     Please touch the point in the screen.     ",
+         " [Home]:Test  [Esc]:Cancel  [Arrow Keys]:Move point  [Enter]:Next Screen",
+         " [Home]:Calib screen [Tab]:Cursor on/off [Delete]:CLR screen [Insert]:Key Box  [Enter]:Update"},
+        {true, "    表示されている各補正点を入力して下さい。 ",
+         "[Home]:テスト画面  [Esc]:補正中止  [←↑↓→]:補正点移動  [Enter]:入力完了",
+         "[Home]:補正画面  [Tab]:カーソル表示  [Delete]:画面消去  [Insert]:キーボックス  [Enter]:終了"},
+    };
     const int h = GetSystemMetrics(SM_CYSCREEN);
-    const int L = LineHeight();
-    const TextPicture prompt = RenderText("     Please touch the point in the screen.     ");
-    const TextPicture calibHelp =
-        RenderText(" [Home]:Test  [Esc]:Cancel  [Arrow Keys]:Move point  [Enter]:Next Screen");
-    const TextPicture testHelp =
-        RenderText(" [Home]:Calib screen [Tab]:Cursor on/off [Delete]:CLR screen [Insert]:Key Box  [Enter]:Update");
-    ASSERT_FALSE(prompt.dark.empty() || calibHelp.dark.empty() || testHelp.dark.empty());
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    EXPECT_TRUE(WaitCentredText(prompt, (3 * h) / 4 - 2 * L + 30));
-    EXPECT_TRUE(WaitCentredText(calibHelp, (3 * h) / 4 + 30));
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.japanese ? "Japanese" : "English");
+        const TextPicture prompt = RenderText(k.prompt, k.japanese);
+        const TextPicture calibHelp = RenderText(k.calibHelp, k.japanese);
+        const TextPicture testHelp = RenderText(k.testHelp, k.japanese);
+        ASSERT_FALSE(prompt.dark.empty() || calibHelp.dark.empty() || testHelp.dark.empty());
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 9, 0, "", k.japanese));
+        EXPECT_TRUE(KeyBoxes(j.process.Pid()).empty());
+        // L, the line height of the window's default font (in both languages,
+        // not the Japanese font's): measured here for English; the Japanese
+        // program's default font is its own, so there L is what the prompt's
+        // place says, and the help line of the test screen must agree with it.
+        int L = LineHeight();
+        if (k.japanese) {
+            const int y1 = FindCentredText(prompt, (3 * h) / 4 - 2 * 40 + 30, (3 * h) / 4 - 2 * 8 + 30);
+            ASSERT_GE(y1, 0) << "no centred prompt near three quarters of the height";
+            ASSERT_EQ(((3 * h) / 4 + 30 - y1) % 2, 0);
+            L = ((3 * h) / 4 + 30 - y1) / 2;
+        }
+        EXPECT_TRUE(WaitCentredText(prompt, (3 * h) / 4 - 2 * L + 30));
+        EXPECT_TRUE(WaitCentredText(calibHelp, (3 * h) / 4 + 30));
 
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
-    ASSERT_TRUE(box);
-    tb::PressButton(box, IDCANCEL);
-    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
-    ASSERT_TRUE(ask);
-    tb::PressButton(ask.window, IDYES);
-    ASSERT_TRUE(tb::WaitGone(box));
-    EXPECT_TRUE(WaitCentredText(testHelp, h - L));
+        tb::PostKey(j.window, VK_HOME);
+        ASSERT_TRUE(WaitTestScreen(&j));
+        HWND box = KeyBox(j.process.Pid());
+        ASSERT_TRUE(box);
+        tb::PressButton(box, IDCANCEL);
+        tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(ask);
+        tb::PressButton(ask.window, IDYES);
+        ASSERT_TRUE(tb::WaitGone(box));
+        EXPECT_TRUE(WaitCentredText(testHelp, h - L));
+        tb::PostKey(j.window, VK_RETURN);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+    }
 }
 
 TEST(JostelDrawing, TargetCrossShape)
@@ -347,4 +406,22 @@ TEST(JostelDrawing, TouchOnTheTestScreenLeavesADot)
     tb::MouseClick(600, 400);
     EXPECT_TRUE(tb::Poll([] { return BlackAt(600, 400); }));
     EXPECT_FALSE(BlackAt(603, 400));
+}
+
+TEST(JostelDrawing, CalibrationScreenComesBackAboveTheKeyBox)
+{
+    // Back from the test screen the key box stays open, but the calibration
+    // screen's paint puts the window above it: the box's place shows the window.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    const RECT r = tb::ScreenRect(box);
+    const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    EXPECT_TRUE(tb::Poll([&] { return GetAncestor(WindowFromPoint(middle), GA_ROOT) == j.window; }))
+        << "the key box still lies above the calibration screen";
 }
