@@ -192,7 +192,12 @@ bool WaitTestScreen(Jostel* j)
     RECT r = tb::ScreenRect(box);
     // The click leaves a dot just beyond the box's corner until the repaint.
     tb::Poll([&] { return BlackAt(r.right + 1, r.bottom + 1); }, 1000, 2);
-    return tb::Poll([&] { return !BlackAt(r.right + 1, r.bottom + 1); }, 3000);
+    if (!tb::Poll([&] { return !BlackAt(r.right + 1, r.bottom + 1); }, 3000)) return false;
+    // The repaint that wiped it may be the one of entering the test screen,
+    // which the click overtakes (input comes before a repaint): the timer's
+    // repaint follows 50 ms after the click and wipes whatever is drawn by then.
+    Sleep(200);
+    return true;
 }
 
 ScreenImage::ScreenImage()
