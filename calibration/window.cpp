@@ -268,10 +268,12 @@ INT_PTR CALLBACK KeyBoxProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
                 InvalidateRect(g_hMainWnd, nullptr, TRUE);
                 DestroyWindow(hDlg);
                 if (g_hKeyBox == hDlg) g_hKeyBox = nullptr;
-            } else if (g_hKeyBox && IsWindow(g_hKeyBox) && IsWindow(g_hMainWnd)) {
-                // Update may have been pressed while the question was up: the
-                // program has then ended inside the question, and there is
-                // neither a key box to place nor a window to click on.
+            } else if (g_bTestMode && g_hKeyBox && IsWindow(g_hKeyBox) && IsWindowVisible(g_hMainWnd)) {
+                // The key box stays usable while the question is up. Update may
+                // have ended the program inside the question, and "Calib screen"
+                // may have brought back the calibration screen, where the click
+                // would read a touch nobody made: only the test screen, shown,
+                // gets the key box placed and the click.
                 PlaceKeyBox();
                 SyntheticClick(g_hMainWnd);
             }

@@ -192,7 +192,12 @@ bool WaitTestScreen(Jostel* j)
     RECT r = tb::ScreenRect(box);
     // The click leaves a dot just beyond the box's corner until the repaint.
     tb::Poll([&] { return BlackAt(r.right + 1, r.bottom + 1); }, 1000, 2);
-    return tb::Poll([&] { return !BlackAt(r.right + 1, r.bottom + 1); }, 3000);
+    if (!tb::Poll([&] { return !BlackAt(r.right + 1, r.bottom + 1); }, 3000)) return false;
+    // The repaint that wiped it may be the one of entering the test screen,
+    // which the click overtakes (input comes before a repaint): the timer's
+    // repaint follows 50 ms after the click and wipes whatever is drawn by then.
+    Sleep(200);
+    return true;
 }
 
 ScreenImage::ScreenImage()
@@ -339,6 +344,42 @@ std::vector<HWND> KeyBoxes(DWORD pid)
         if (tb::ClassOf(w) == "#32770" && !GetDlgItem(w, 0xFFFF) && GetDlgItem(w, 1004) && tb::IsVisible(w))
             boxes.push_back(w);
     return boxes;
+}
+
+void ClickControl(HWND dialog, int id)
+{
+    RECT r = tb::ScreenRect(GetDlgItem(dialog, id));
+    tb::MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+POINT HitPoint(HWND window, LRESULT code)
+{
+    RECT r = tb::ScreenRect(window);
+    const int y = r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    for (int x = r.right - 2; x > r.left; x -= 2) {
+        DWORD_PTR hit = 0;
+        if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit) &&
+            static_cast<LRESULT>(hit) == code)
+            return POINT{x, y};
+    }
+    return POINT{-1, -1};
+}
+
+bool InFrontAtCaption(HWND window)
+{
+    POINT caption = HitPoint(window, HTCAPTION);
+    if (caption.x < 0) return false;
+    HWND under = WindowFromPoint(caption);
+    return under && GetAncestor(under, GA_ROOT) == window;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
 }
 
 std::string Text932(HWND window)

@@ -109,6 +109,15 @@ private:
 
 // Visible key boxes of the process.
 std::vector<HWND> KeyBoxes(DWORD pid);
+// A real click at the middle of a dialog's control, as a finger on the panel makes it.
+void ClickControl(HWND dialog, int id);
+// A screen point of a window's caption row where its frame answers this
+// hit-test code (HTCAPTION, HTCLOSE); {-1, -1} when there is none.
+POINT HitPoint(HWND window, LRESULT code);
+// Nothing covers the window at its caption.
+bool InFrontAtCaption(HWND window);
+// The keyboard focus of the program that owns the window.
+HWND FocusOf(HWND window);
 
 // A black pixel on the screen.
 bool BlackAt(int x, int y);

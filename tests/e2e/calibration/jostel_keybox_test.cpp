@@ -10,6 +10,7 @@
 using namespace jostel;
 using wexant::IOCTL_WEXANT_CALIB_COMMIT;
 using wexant::IOCTL_WEXANT_CALIB_DISCARD;
+using wexant::IOCTL_WEXANT_READ_TOUCH;
 using wexant::IOCTL_WEXANT_SET_CALIB;
 
 namespace {
@@ -55,6 +56,31 @@ void CloseKeyBox(Jostel* j, HWND box)
     ASSERT_TRUE(ask);
     tb::PressButton(ask.window, IDYES);
     ASSERT_TRUE(tb::WaitGone(box));
+}
+
+// Starts Jostel on the whole screen and goes into the test screen by Home;
+// the key box is shown at the window's corner.
+HWND EnterTestScreen(Jostel* j, const std::string& tail = "", const RECT* expected = nullptr)
+{
+    if (!Start(j, 9, 0, tail, false, expected)) return nullptr;
+    tb::PostKey(j->window, VK_HOME);
+    if (!WaitTestScreen(j)) return nullptr;
+    return KeyBox(j->process.Pid());
+}
+
+// A message box of the process other than the one given (the key box's close question).
+HWND OtherMessageBox(DWORD pid, HWND besides, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    tb::Poll([&] {
+        for (HWND w : tb::TopWindows(pid))
+            if (w != besides && tb::ClassOf(w) == "#32770" && GetDlgItem(w, 0xFFFF) && tb::IsVisible(w)) {
+                found = w;
+                return true;
+            }
+        return false;
+    }, timeoutMs);
+    return found;
 }
 
 struct ControlLayout {
@@ -230,4 +256,130 @@ TEST(JostelKeyBox, UpdateWhileTheCloseQuestionIsUpEndsWithoutAClick)
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
     EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > 0; }, 1500));
+}
+
+TEST(JostelKeyBox, CalibScreenDuringTheCloseQuestionThenNoReadsNoTouch)
+{
+    // "Calib screen" pressed while the close question is up brings the
+    // calibration screen back; No then makes no click there: the touch that
+    // waits in the panel is not read and the first target stays.
+    Jostel j;
+    HWND box = EnterTestScreen(&j);
+    ASSERT_TRUE(box);
+    tb::PressButton(box, IDCANCEL);
+    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(ask);
+    ClickControl(box, 1004);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    const int panel = calib::PanelIndex(0, 9, 0);
+    ASSERT_TRUE(tb::sim::InjectTouch(PanelRawX(9, panel), PanelRawY(9, panel)));
+    tb::PressButton(ask.window, IDNO);
+    ASSERT_TRUE(tb::WaitGone(ask.window));
+    EXPECT_FALSE(tb::Poll([] { return Count(IOCTL_WEXANT_READ_TOUCH) > 0; }, 2000)) << "a touch was read";
+    EXPECT_FALSE(RedCrossAt(j.Target(1)));
+    EXPECT_TRUE(RedCrossAt(j.Target(0)));
+    EXPECT_FALSE(tb::WaitMessageBox(500, j.process.Pid()));
+    // The calibration screen goes on as before: a real touch is target 0.
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    EXPECT_TRUE(WaitCrossAt(j.Target(1)));
+}
+
+TEST(JostelKeyBox, TheKeyBoxDoesNothingWhileASolveErrorIsUp)
+{
+    // Home, Home back and Enter with no point touched: the solve fails, the
+    // window hides behind the error box and the key box stays on the desktop.
+    // Neither its close box (whose No would click at its corner, on whatever
+    // lies there) nor "Calib screen" (a discard and the window shown again)
+    // may act; after OK the program ends with nothing sent, committed,
+    // discarded or saved.
+    enum Press { CLOSE_BOX, CALIB_SCREEN };
+    for (Press press : {CLOSE_BOX, CALIB_SCREEN}) {
+        SCOPED_TRACE(press == CLOSE_BOX ? "close box, then No" : "Calib screen");
+        ASSERT_TRUE(tb::sim::Reset());
+        Jostel j;
+        HWND box = EnterTestScreen(&j);
+        ASSERT_TRUE(box);
+        const POINT closeBox = HitPoint(box, HTCLOSE);
+        ASSERT_GE(closeBox.x, 0);
+        tb::PostKey(j.window, VK_HOME);
+        ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+        const size_t discards = Count(IOCTL_WEXANT_CALIB_DISCARD);
+        tb::PostKey(j.window, VK_RETURN);
+        tb::MessageBoxInfo error = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(error);
+        ASSERT_TRUE(tb::Poll([&] { return !tb::IsVisible(j.window); }));
+        ASSERT_TRUE(tb::IsVisible(box));
+        const RECT r = tb::ScreenRect(box);
+        ClickCatcher catcher(RECT{r.right, r.bottom, r.right + 100, r.bottom + 100});
+        ASSERT_TRUE(catcher.Ready());
+
+        if (press == CLOSE_BOX) {
+            tb::MouseClick(closeBox.x, closeBox.y);
+            HWND ask = OtherMessageBox(j.process.Pid(), error.window, 1500);
+            EXPECT_FALSE(ask) << "the close question came up";
+            if (ask) tb::PressButton(ask, IDNO);
+            EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > 0; }, 1500)) << "a click at the key box's corner";
+        } else {
+            ClickControl(box, 1004);
+            EXPECT_FALSE(tb::Poll([&] { return Count(IOCTL_WEXANT_CALIB_DISCARD) > discards; }, 1500))
+                << "a discard inside the error box";
+            EXPECT_FALSE(tb::IsVisible(j.window));
+        }
+        ASSERT_TRUE(IsWindow(error.window));
+        tb::PressButton(error.window, IDOK);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+        EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB), 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), discards);
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kDriverKey, "Caldata9"));
+    }
+}
+
+TEST(JostelKeyBox, ATouchOnTheTestScreenBringsTheKeyBoxToTheFront)
+{
+    // Real input on the full-screen window puts it above the key box (both
+    // stay on top of other programs); after each touch the key box comes back
+    // in front with the focus on its button 1, or a panel user without a
+    // keyboard would lose every key.
+    Jostel j;
+    HWND box = EnterTestScreen(&j);
+    ASSERT_TRUE(box);
+    for (int stroke = 0; stroke < 3; ++stroke) {
+        SCOPED_TRACE(stroke);
+        const int y = 300 + 100 * stroke;
+        DrawStroke(300, y, 600, y);
+        ASSERT_TRUE(tb::Poll([&] { return BlackAt(450, y); }));
+        EXPECT_TRUE(tb::Poll([&] { return InFrontAtCaption(box); }, 3000)) << "the key box is covered";
+        EXPECT_TRUE(tb::Poll([&] { return FocusOf(box) == GetDlgItem(box, 1); }, 3000))
+            << "the focus is not on button 1";
+    }
+}
+
+TEST(JostelKeyBox, PlacedAtTheCornerOfAWindowOnMonitorTwo)
+{
+    // Monitor 2 lies down and right of monitor 1: the window covers the lower
+    // right quarter, and the key box sits at that window's corner, also when
+    // No on the close question puts it back.
+    const RECT kMonitor2 = {512, 384, 1024, 768};
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+    Jostel j;
+    HWND box = EnterTestScreen(&j, "S", &kMonitor2);
+    ASSERT_TRUE(box);
+    RECT r = tb::ScreenRect(box);
+    EXPECT_EQ(r.left, 512);
+    EXPECT_EQ(r.top, 384);
+    SetWindowPos(box, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(tb::Poll([&] { return tb::ScreenRect(box).left == 100; }));
+    tb::PressButton(box, IDCANCEL);
+    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(ask);
+    tb::PressButton(ask.window, IDNO);
+    ASSERT_TRUE(tb::WaitGone(ask.window));
+    EXPECT_TRUE(tb::Poll([&] {
+        r = tb::ScreenRect(box);
+        return r.left == 512 && r.top == 384;
+    })) << "the key box is at (" << r.left << ", " << r.top << ")";
 }

@@ -107,6 +107,67 @@ TEST(JostelScreen, KeyBoxAndTestScreenJapanese)
     KeyBoxTour(true);
 }
 
+TEST(JostelScreen, TrailInTheHelpBandOnlyWhileTheKeyBoxIsOpen)
+{
+    // While the key box is closed the help line is shown, and its band (the
+    // text's height and the separator) takes no trail; while the key box is
+    // open there is no help line and the band is drawn on like the rest.
+    // Each step strokes along a row of the band (right of the key box), then
+    // along a row outside it: once that one is drawn, the first was handled.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    const int x0 = 620, x1 = 1000;
+    enum Action { NONE, DELETE_KEY, CLOSE_KEY_BOX };
+    struct Step {
+        const char* what;
+        Action action;
+        bool top;    // the help line's place
+        bool drawn;  // the trail in the band
+    } steps[] = {
+        {"key box open, band at the bottom", NONE, false, true},
+        {"key box open, band at the top", DELETE_KEY, true, true},
+        {"key box closed, band at the top", CLOSE_KEY_BOX, true, false},
+        {"key box closed, band at the bottom", DELETE_KEY, false, false},
+    };
+    int lastRow = -1;
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.what);
+        if (k.action == DELETE_KEY) tb::PostKey(j.window, VK_DELETE);
+        if (k.action == CLOSE_KEY_BOX) {
+            tb::PressButton(box, IDCANCEL);
+            tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+            ASSERT_TRUE(ask);
+            tb::PressButton(ask.window, IDYES);
+            ASSERT_TRUE(tb::WaitGone(box));
+        }
+        // The repaint has wiped the last step's outside stroke.
+        if (lastRow >= 0) {
+            ASSERT_TRUE(tb::Poll([&] { return !BlackAt((x0 + x1) / 2, lastRow); }));
+        }
+        if (!k.drawn) {
+            ASSERT_TRUE(tb::Poll([&] { return (SeparatorRow(2, 40) > 0) == k.top && (SeparatorRow(h - 40, h - 2) > 0) != k.top; }));
+        }
+        const int row = k.top ? 3 : h - 4;
+        const int outside = k.top ? 80 : h - 80;
+        const RECT strip = {x0 - 2, row - 3, x1 + 3, row + 4};
+        const int before = DarkPixels(strip, {}, 0);
+        DrawStroke(x0, row, x1, row);
+        DrawStroke(x0, outside, x1, outside);
+        ASSERT_TRUE(tb::Poll([&] { return BlackAt((x0 + x1) / 2, outside); }));
+        lastRow = outside;
+        const int added = DarkPixels(strip, {}, 0) - before;
+        if (k.drawn)
+            EXPECT_GE(added, (x1 - x0) / 2) << "no trail in the band";
+        else
+            EXPECT_EQ(added, 0) << "a trail in the band";
+    }
+}
+
 TEST(JostelScreen, TwentyPointTargetsInRotationOne)
 {
     // A sideways 20-point grid on the 1024 x 768 screen: 4 columns by 5 rows,
