@@ -325,6 +325,52 @@ TEST_F(Resident, EndSessionTearsDownButKeepsTheLoop)
     EXPECT_TRUE(IsWindow(Main()));
 }
 
+// A shutdown or logoff that another program refused ends with WM_ENDSESSION
+// FALSE and the session goes on: everything stays as it was, and the real end
+// of the session, WM_ENDSESSION TRUE, still tears down.
+TEST_F(Resident, CancelledEndSessionKeepsEverythingUntilTheRealOne)
+{
+    SetUserDword("Option", 0x000800A4 | OPT_SOUND | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitRunning());
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
+    const int running = ThreadCount(Pid());
+    const size_t normals = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
+    const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
+
+    const struct Case {
+        WPARAM ending;
+        bool tornDown;
+    } cases[] = {{FALSE, false}, {TRUE, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ending ? "WM_ENDSESSION TRUE" : "WM_ENDSESSION FALSE");
+        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_FALSE(process_.WaitExit(300));
+        EXPECT_TRUE(IsWindow(Main()));
+        EXPECT_EQ(IsWindow(floating) != FALSE, !c.tornDown);
+        EXPECT_EQ(GralenDword("UnSetHook"), c.tornDown ? 1u : 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_NORMAL), normals + (c.tornDown ? 1 : 0));
+        EXPECT_EQ(TraceCount("SystemParametersInfoA(00000057"), cursorReloads + (c.tornDown ? 1 : 0));
+        if (c.tornDown) {
+            EXPECT_TRUE(tb::Poll([&] { return !IsWindowVisible(TrayWindow()); }));
+            EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 3; }));  // beep, touch state, watch
+            continue;
+        }
+        EXPECT_TRUE(IsWindowVisible(TrayWindow()));
+        EXPECT_EQ(ThreadCount(Pid()), running);
+        // Touches are still read and beep; a second copy still finds the mutex.
+        const size_t beeps = BeepCount();
+        ASSERT_TRUE(tb::sim::InjectTouchState(0));
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
+        EXPECT_TRUE(tb::Poll([&] { return BeepCount() > beeps; }));
+        tb::Process second = tb::Start("Tavrick.exe");
+        ASSERT_TRUE(second.Valid());
+        EXPECT_TRUE(second.WaitExit(5000));
+    }
+}
+
 TEST_F(Resident, MissingHookLibraryShowsOneBoxAndStartsNoThread)
 {
     const struct Case {
