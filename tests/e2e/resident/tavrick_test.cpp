@@ -276,6 +276,47 @@ TEST_F(Resident, SuspendStopsTheThreadsAndResumeReloads)
     EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
 }
 
+// After a resume the driver may have lost what it was told: the settings read
+// again give it the Option, the cursor follows that Option again, and the
+// driver hears again whether the system buttons are swapped, in primary mode.
+TEST_F(Resident, ResumeHidesTheCursorAgainAndTellsTheDriverTheSwap)
+{
+    const DWORD base = 0x000800A4;
+    const struct Case {
+        const char* swapped;  // SwapMouseButtons
+        DWORD optionAtStart, optionAtResume;
+        size_t hiddenCursors, cursorReloads;
+        uint32_t swapCode;
+    } cases[] = {
+        {"0", base, base | OPT_HIDE_CURSOR, 16, 0, IOCTL_WEXANT_BUTTONS_NORMAL},
+        {"1", base | OPT_HIDE_CURSOR, base, 0, 1, IOCTL_WEXANT_BUTTONS_SWAPPED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("SwapMouseButtons ") + c.swapped);
+        ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "SwapMouseButtons", c.swapped));
+        SetUserDword("Option", c.optionAtStart);
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitRunning());
+        SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+        SetUserDword("Option", c.optionAtResume);
+        ASSERT_TRUE(tb::sim::Reset());  // the driver comes back from the suspend knowing nothing
+        const size_t hidden = TraceCount("user32.SetSystemCursor(");
+        const size_t reloads = TraceCount("SystemParametersInfoA(00000057");
+
+        SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_EQ(TraceCount("user32.SetSystemCursor("), hidden + c.hiddenCursors);
+        EXPECT_EQ(TraceCount("SystemParametersInfoA(00000057"), reloads + c.cursorReloads);
+        EXPECT_EQ(Count(c.swapCode), 1u);
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_PRIMARY_BUTTON, 1));
+        tb::sim::State state;
+        ASSERT_TRUE(tb::sim::GetState(&state));
+        EXPECT_EQ(state.option, c.optionAtResume);
+        EXPECT_EQ(state.buttonsSwapped, c.swapCode == IOCTL_WEXANT_BUTTONS_SWAPPED ? 1u : 0u);
+        EXPECT_EQ(state.secondaryButton, 0u);
+        ASSERT_TRUE(Stop());
+    }
+}
+
 TEST_F(Resident, DestroyPostedTwiceTearsDownAndEndsOnce)
 {
     SetUserDword("Option", 0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON | OPT_HIDE_CURSOR);
