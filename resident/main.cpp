@@ -165,8 +165,9 @@ static void OnTrayNotify(LPARAM mouseMessage)
     CloseHandle(device);
 }
 
-// Runs on WM_DESTROY and WM_ENDSESSION; every step tests what it releases, so
-// a second run (the uninstaller posts WM_DESTROY twice) is harmless.
+// Runs on WM_DESTROY and on a WM_ENDSESSION that ends the session; every step
+// tests what it releases, so a second run (the uninstaller posts WM_DESTROY
+// twice) is harmless.
 static void Teardown(HWND window)
 {
     SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
@@ -216,7 +217,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PostQuitMessage(0);
         return 0;
     case WM_ENDSESSION:
-        Teardown(window);
+        // FALSE: another program refused the shutdown or logoff, and the
+        // session goes on with everything in place.
+        if (wParam) Teardown(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

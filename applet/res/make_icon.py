@@ -3,7 +3,8 @@
 screen lit, with a stylus touching it.
 
 Run from this folder; writes applet.ico (16 colours, 32 x 32 and 16 x 16).
-The icon file is written by the resident program's icon script.
+The resident program carries the same file as its own file icon. The palette
+and the icon file writer come from the resident program's icon script.
 """
 import os
 import sys

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the resident program's icons and its blank cursor.
+"""Draws the resident program's button icons and its blank cursor.
 
-Run from this folder; writes app.ico, left.ico, right.ico and blank.cur.
-Icons are 16-colour images at 32 x 32 and 16 x 16 drawn from simple shapes.
+Run from this folder; writes left.ico, right.ico and blank.cur. Icons are
+16-colour images at 32 x 32 and 16 x 16 drawn from simple shapes. The
+program's file icon is the applet's picture (applet/res/applet.ico, drawn by
+applet/res/make_icon.py with the helpers of this script).
 """
 import struct
 
@@ -92,40 +94,6 @@ def draw_mouse(size, marked, letter):
     return img
 
 
-def draw_panel(size):
-    """A touch panel seen at an angle, a stylus touching it."""
-    img = canvas(size)
-    s = size / 32.0
-    # Parallelogram: top edge from (6, 12) to (30, 12), leaning: bottom from (2, 28) to (26, 28).
-    for y in range(size):
-        for x in range(size):
-            px, py = (x + 0.5) / s, (y + 0.5) / s
-            if 12 <= py <= 28:
-                shift = (py - 12) * 0.25
-                lx, rx = 6 - shift, 30 - shift
-                if lx <= px <= rx:
-                    frame = py < 13.5 or py > 26.5 or px < lx + 1.8 or px > rx - 1.8
-                    img[y][x] = GRAY if frame else TEAL
-    # The stylus: a line from the upper right down to the touch point.
-    tip = (17.0, 19.0)
-    end = (27.0, 2.0)
-    steps = int(40 * s) + 1
-    for i in range(steps + 1):
-        t = i / steps
-        px = tip[0] + (end[0] - tip[0]) * t
-        py = tip[1] + (end[1] - tip[1]) * t
-        for w in ((0, 0), (1, 0)) if size >= 32 else ((0, 0),):
-            x, y = int(px * s) + w[0], int(py * s) + w[1]
-            if 0 <= x < size and 0 <= y < size:
-                img[y][x] = YELLOW if t > 0.15 else BLACK
-    # The touch mark around the tip.
-    tx, ty = int(tip[0] * s), int(tip[1] * s)
-    for dx, dy in ((-2, 0), (2, 0), (0, 2), (-1, 1), (1, 1)) if size >= 32 else ((-1, 0), (1, 0)):
-        if 0 <= tx + dx < size and 0 <= ty + dy < size:
-            img[ty + dy][tx + dx] = WHITE
-    return img
-
-
 def dib_4bpp(img):
     size = len(img)
     row_bytes = ((size * 4 + 31) // 32) * 4
@@ -172,7 +140,6 @@ def write_blank_cursor(path):
 
 
 if __name__ == "__main__":
-    write_icon("app.ico", [draw_panel(32), draw_panel(16)])
     write_icon("left.ico", [draw_mouse(32, "left", "L"), draw_mouse(16, "left", "L")])
     write_icon("right.ico", [draw_mouse(32, "right", "R"), draw_mouse(16, "right", "R")])
     write_blank_cursor("blank.cur")

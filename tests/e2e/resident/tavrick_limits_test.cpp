@@ -1,7 +1,8 @@
 // Tavrick under Wine where stored values, the driver or the hook library do not
 // behave: long tones, a floating window stored off every monitor, a mode request
 // the driver refuses, a hook library that refuses the Option; and the floating
-// window's icon control as the running program lays it out.
+// window's icon control as the running program lays it out, and the file
+// icon the program shares with the control panel applet.
 #include "tavrick_fixture.h"
 
 using namespace tavrick;
@@ -305,4 +306,65 @@ TEST_F(Resident, FloatingIconControlHasItsPlaceAndSizeInDialogUnits)
     EXPECT_EQ(item.y, 9);
     EXPECT_EQ(item.cx, 20);
     EXPECT_EQ(item.cy, 20);
+}
+
+// The images of an icon group, one a directory entry: its width, height,
+// colour count and the bytes of the image itself.
+struct IconImage {
+    BYTE width = 0, height = 0, colours = 0;
+    std::vector<BYTE> bytes;
+};
+
+static std::vector<IconImage> IconGroup(HMODULE module, int id)
+{
+#pragma pack(push, 2)
+    struct Entry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    std::vector<IconImage> images;
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
+    if (!group) return images;
+    const WORD* header = static_cast<const WORD*>(LockResource(LoadResource(module, group)));
+    const Entry* entries = reinterpret_cast<const Entry*>(header + 3);
+    for (WORD i = 0; i < header[2]; ++i) {
+        IconImage image;
+        image.width = entries[i].width;
+        image.height = entries[i].height;
+        image.colours = entries[i].colours;
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(entries[i].id), reinterpret_cast<LPCSTR>(RT_ICON));
+        if (found) {
+            const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+            image.bytes.assign(bytes, bytes + SizeofResource(module, found));
+        }
+        images.push_back(image);
+    }
+    return images;
+}
+
+// Tavrick's file icon 101 is the picture of the control panel applet's icon:
+// the same images, 32 x 32 and 16 x 16 in 16 colours, pixel for pixel.
+TEST(ResidentIcon, FileIconIsTheAppletsPicture)
+{
+    HMODULE program = LoadLibraryExA(tb::SystemPath("Tavrick.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE applet = LoadLibraryExA(tb::SystemPath("Pemmick.cpl").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(applet);
+    const std::vector<IconImage> own = IconGroup(program, 101), applets = IconGroup(applet, 100);
+    FreeLibrary(program);
+    FreeLibrary(applet);
+    ASSERT_EQ(own.size(), 2u);
+    ASSERT_EQ(applets.size(), own.size());
+    const BYTE sizes[] = {32, 16};
+    for (size_t i = 0; i < own.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(own[i].width, sizes[i]);
+        EXPECT_EQ(own[i].height, sizes[i]);
+        EXPECT_EQ(own[i].colours, 16);
+        EXPECT_FALSE(own[i].bytes.empty());
+        EXPECT_TRUE(own[i].bytes == applets[i].bytes);
+    }
 }

@@ -276,6 +276,47 @@ TEST_F(Resident, SuspendStopsTheThreadsAndResumeReloads)
     EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
 }
 
+// After a resume the driver may have lost what it was told: the settings read
+// again give it the Option, the cursor follows that Option again, and the
+// driver hears again whether the system buttons are swapped, in primary mode.
+TEST_F(Resident, ResumeHidesTheCursorAgainAndTellsTheDriverTheSwap)
+{
+    const DWORD base = 0x000800A4;
+    const struct Case {
+        const char* swapped;  // SwapMouseButtons
+        DWORD optionAtStart, optionAtResume;
+        size_t hiddenCursors, cursorReloads;
+        uint32_t swapCode;
+    } cases[] = {
+        {"0", base, base | OPT_HIDE_CURSOR, 16, 0, IOCTL_WEXANT_BUTTONS_NORMAL},
+        {"1", base | OPT_HIDE_CURSOR, base, 0, 1, IOCTL_WEXANT_BUTTONS_SWAPPED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("SwapMouseButtons ") + c.swapped);
+        ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "SwapMouseButtons", c.swapped));
+        SetUserDword("Option", c.optionAtStart);
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitRunning());
+        SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+        SetUserDword("Option", c.optionAtResume);
+        ASSERT_TRUE(tb::sim::Reset());  // the driver comes back from the suspend knowing nothing
+        const size_t hidden = TraceCount("user32.SetSystemCursor(");
+        const size_t reloads = TraceCount("SystemParametersInfoA(00000057");
+
+        SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_EQ(TraceCount("user32.SetSystemCursor("), hidden + c.hiddenCursors);
+        EXPECT_EQ(TraceCount("SystemParametersInfoA(00000057"), reloads + c.cursorReloads);
+        EXPECT_EQ(Count(c.swapCode), 1u);
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_PRIMARY_BUTTON, 1));
+        tb::sim::State state;
+        ASSERT_TRUE(tb::sim::GetState(&state));
+        EXPECT_EQ(state.option, c.optionAtResume);
+        EXPECT_EQ(state.buttonsSwapped, c.swapCode == IOCTL_WEXANT_BUTTONS_SWAPPED ? 1u : 0u);
+        EXPECT_EQ(state.secondaryButton, 0u);
+        ASSERT_TRUE(Stop());
+    }
+}
+
 TEST_F(Resident, DestroyPostedTwiceTearsDownAndEndsOnce)
 {
     SetUserDword("Option", 0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON | OPT_HIDE_CURSOR);
@@ -323,6 +364,52 @@ TEST_F(Resident, EndSessionTearsDownButKeepsTheLoop)
     EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 3; }));  // beep, touch state, session watch
     EXPECT_FALSE(process_.WaitExit(300));
     EXPECT_TRUE(IsWindow(Main()));
+}
+
+// A shutdown or logoff that another program refused ends with WM_ENDSESSION
+// FALSE and the session goes on: everything stays as it was, and the real end
+// of the session, WM_ENDSESSION TRUE, still tears down.
+TEST_F(Resident, CancelledEndSessionKeepsEverythingUntilTheRealOne)
+{
+    SetUserDword("Option", 0x000800A4 | OPT_SOUND | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitRunning());
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
+    const int running = ThreadCount(Pid());
+    const size_t normals = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
+    const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
+
+    const struct Case {
+        WPARAM ending;
+        bool tornDown;
+    } cases[] = {{FALSE, false}, {TRUE, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ending ? "WM_ENDSESSION TRUE" : "WM_ENDSESSION FALSE");
+        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_FALSE(process_.WaitExit(300));
+        EXPECT_TRUE(IsWindow(Main()));
+        EXPECT_EQ(IsWindow(floating) != FALSE, !c.tornDown);
+        EXPECT_EQ(GralenDword("UnSetHook"), c.tornDown ? 1u : 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_NORMAL), normals + (c.tornDown ? 1 : 0));
+        EXPECT_EQ(TraceCount("SystemParametersInfoA(00000057"), cursorReloads + (c.tornDown ? 1 : 0));
+        if (c.tornDown) {
+            EXPECT_TRUE(tb::Poll([&] { return !IsWindowVisible(TrayWindow()); }));
+            EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 3; }));  // beep, touch state, watch
+            continue;
+        }
+        EXPECT_TRUE(IsWindowVisible(TrayWindow()));
+        EXPECT_EQ(ThreadCount(Pid()), running);
+        // Touches are still read and beep; a second copy still finds the mutex.
+        const size_t beeps = BeepCount();
+        ASSERT_TRUE(tb::sim::InjectTouchState(0));
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
+        EXPECT_TRUE(tb::Poll([&] { return BeepCount() > beeps; }));
+        tb::Process second = tb::Start("Tavrick.exe");
+        ASSERT_TRUE(second.Valid());
+        EXPECT_TRUE(second.WaitExit(5000));
+    }
 }
 
 TEST_F(Resident, MissingHookLibraryShowsOneBoxAndStartsNoThread)
