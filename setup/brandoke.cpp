@@ -419,6 +419,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
     // Another uninstaller runs.
     if (FindWindowA(wexant::kUninstallerWindowClass, wexant::kUninstallerWindowClass))
         return 0;
+    // Copies started together all pass the window check before any of them
+    // has made its window; only the one that takes the mutex goes on, so the
+    // removal never runs twice at once. Held until the process ends.
+    if (!AcquireSingleInstance(wexant::kMutexBrandoke))
+        return 0;
     DetectWindowsGeneration();
     g_bJapanese = IsJapanese();
     g_bSilent = setup::IsSilentTail(tail);

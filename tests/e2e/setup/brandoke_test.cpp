@@ -381,6 +381,37 @@ TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
     ExpectNothingChanged();
 }
 
+// Copies started together all pass the window check before any has its
+// window: the mutex lets exactly one go on to the question, the others end at
+// once without a message.
+TEST_F(Uninstaller, CopiesStartedTogetherLeaveOneAsking)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<tb::Process> copies = st::StartTogether("Brandoke.exe", "", 6);
+        ASSERT_EQ(copies.size(), 6u);
+        auto running = [&] {
+            return std::count_if(copies.begin(), copies.end(), [](const tb::Process& p) { return p.Running(); });
+        };
+        EXPECT_TRUE(tb::Poll([&] { return running() <= 1; }, 30000, 50));
+        Sleep(500);
+        EXPECT_EQ(running(), 1);
+        for (tb::Process& p : copies) {
+            if (p.Running()) {
+                tb::MessageBoxInfo box = st::WaitBox(p.Pid());
+                EXPECT_TRUE(box && box.caption == kQuestionCaption);
+                if (box) tb::PressButton(box.window, IDCANCEL);
+                EXPECT_TRUE(p.WaitExit(30000));
+            }
+            p.Kill();
+            DWORD code = 99;
+            EXPECT_TRUE(p.WaitExit(1000, &code));
+            EXPECT_EQ(code, 0u);
+        }
+    }
+    ExpectNothingChanged();
+}
+
 // The account library's calls split into "Name(args)" and what each call saw
 // ("<destroys>/<hives>"), in order.
 struct LaropCall {
