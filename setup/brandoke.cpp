@@ -33,6 +33,7 @@ constexpr char kPersistedKey[] =
 constexpr char kOtherAppletFile[] = "\\Vintrox.cpl";
 constexpr char kAppletFile[] = "\\Pemmick.cpl";
 constexpr char kUninstallSection[] = "WEXANT.Uninstall";
+constexpr char kRunDllFile[] = "\\RunDll32.exe";
 constexpr char kRestorePrivilege[] = "SeRestorePrivilege";
 constexpr DWORD kCompatKeyAccess = KEY_WRITE;  // 0x20006
 
@@ -359,9 +360,15 @@ void RunRemoveStep(HWND window)
     if (MakeSystemPath(inf, wexant::kFileWexantDel)) {
         for (const char* id : setup::kRemovalHardwareIds)
             RemoveDevicesById(inf, id);
-        char command[2 * wexant::kPathBufferSize];
-        if (setup::JoinText(command, sizeof(command), "RunDll32 advpack.dll,LaunchINFSection ", inf, ",",
-                            kUninstallSection))
+        // The system's RunDll32 by its quoted full path: a bare name would be
+        // looked for in the uninstaller's own folder first, and whatever lies
+        // there would run with the uninstaller's administrator rights.
+        char rundll[wexant::kPathBufferSize];
+        char program[2 * wexant::kPathBufferSize];
+        char command[3 * wexant::kPathBufferSize];
+        if (MakeSystemPath(rundll, kRunDllFile) &&
+            setup::JoinText(program, sizeof(program), "\"", rundll, "\" advpack.dll,LaunchINFSection ") &&
+            setup::JoinText(command, sizeof(command), program, inf, ",", kUninstallSection))
             WinExec(command, SW_SHOW);
     }
     DeleteLayersValue(kAppletFile);

@@ -412,6 +412,28 @@ TEST_F(Uninstaller, CopiesStartedTogetherLeaveOneAsking)
     ExpectNothingChanged();
 }
 
+// A RunDll32.exe in the folder the uninstaller was started from does not run
+// (it would run with administrator rights); the system's runs the package's
+// uninstall section.
+TEST_F(Uninstaller, StartsTheSystemRunDll32Only)
+{
+    const std::string folder = "C:\\download";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(tb::SystemPath("Brandoke.exe").c_str(), (folder + "\\Brandoke.exe").c_str(), FALSE));
+    // The recorder leaves RunDll32.exe.log beside itself when it runs.
+    ASSERT_TRUE(tb::InstallStandin("quintrel_recorder.exe", "planted.exe"));
+    ASSERT_TRUE(MoveFileExA(tb::SystemPath("planted.exe").c_str(), (folder + "\\RunDll32.exe").c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+    const std::string log = folder + "\\RunDll32.exe.log";
+    ASSERT_EQ(tb::Run(folder + "\\Brandoke.exe", "/S", 60000), 0);
+    tb::Poll([&] {
+        return st::Attributes(log) != INVALID_FILE_ATTRIBUTES ||
+               !tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version");
+    }, 30000, 50);
+    EXPECT_TRUE(WaitUninstallSection());
+    EXPECT_EQ(st::Attributes(log), INVALID_FILE_ATTRIBUTES) << "the RunDll32.exe beside the uninstaller ran";
+}
+
 // The account library's calls split into "Name(args)" and what each call saw
 // ("<destroys>/<hives>"), in order.
 struct LaropCall {
