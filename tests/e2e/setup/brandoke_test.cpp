@@ -288,6 +288,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     EXPECT_NE(GetDlgItem(box.window, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(box.window, IDCANCEL), nullptr);
     EXPECT_EQ(tb::ClassOf(GetWindow(box.window, GW_OWNER)), "PemmickInstall");
+    EXPECT_TRUE(st::ShowsIcon(box.window));  // the question mark
     st::Shot(box.window, shot);
     tb::PressButton(box.window, IDCANCEL);
     DWORD code = 99;
@@ -343,6 +344,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
         return box && box.caption == "Uninstall";
     }, 20000));
     EXPECT_EQ(st::MessageText(box.window), text);
+    EXPECT_FALSE(st::ShowsIcon(box.window));
     st::Shot(box.window, shot);
     tb::PressButton(box.window, IDOK);
     DWORD code = 99;
@@ -378,6 +380,28 @@ TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
     EXPECT_FALSE(StatusWritten());
     tb::PressButton(box.window, IDCANCEL);
     ASSERT_TRUE(first.WaitExit(30000));
+    ExpectNothingChanged();
+}
+
+// A window of the uninstaller's class is another uninstaller at work: a new
+// copy ends at once without a message, also in silent mode.
+TEST_F(Uninstaller, AnotherUninstallersWindowEndsANewCopyAtOnce)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PemmickInstall";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND other = CreateWindowExA(0, "PemmickInstall", "PemmickInstall", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    for (const char* tail : {"", "/S"}) {
+        SCOPED_TRACE(std::string("tail \"") + tail + "\"");
+        tb::Process p = tb::Start("Brandoke.exe", tail);
+        st::ExpectEndsSilently(p);
+    }
+    DestroyWindow(other);
+    UnregisterClassA("PemmickInstall", wc.hInstance);
     ExpectNothingChanged();
 }
 

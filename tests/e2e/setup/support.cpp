@@ -55,6 +55,15 @@ std::string MessageText(HWND box)
     return Utf8Text(GetDlgItem(box, 0xFFFF));
 }
 
+bool ShowsIcon(HWND box)
+{
+    for (HWND child : tb::Children(box))
+        if (tb::ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            tb::IsVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+            return true;
+    return false;
+}
+
 tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs)
 {
     tb::MessageBoxInfo info;

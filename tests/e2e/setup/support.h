@@ -19,6 +19,8 @@ uint64_t NowUs();  // the clock the stand-ins record with
 // A window's text (or a message box's text) as UTF-8, whatever the test's code page.
 std::string Utf8Text(HWND window);
 std::string MessageText(HWND box);
+// Whether a message box shows an icon (MB_ICONQUESTION and the like).
+bool ShowsIcon(HWND box);
 // A message box (a dialog with a text control and an OK or Cancel button) of
 // one process; the program's own dialogs, whose statics share the text
 // control's id, are not taken for one.
