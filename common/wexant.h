@@ -238,10 +238,14 @@ constexpr const char kMutexQuintrel[] = "7C4545E5-7987-2123-6A52-801131B65948";
 constexpr const char kMutexJostel[] = "830FA222-03D8-11d3-A802-11A1B913EF45";
 constexpr const char kMutexTavrick[] = "3CAF49DD-70D3-15d3-AA22-01A8C6B35249";
 constexpr const char kMutexSetup[] = "A3RG84LF-O13F-1LY5-F18G-05S09488TD51";
+// Brandoke's own, taken after its window check (which copies started together
+// all pass); not one of the table's programs below.
+constexpr const char kMutexBrandoke[] = "6D1E4B7A-PEMMICKINSTALL-2F95C0B83A17";
 constexpr uint32_t kMutexAllAccess = 0x1F0001;
 
 // The single-instance rule's mutex of each program that keeps one (Brandoke
-// looks for a window of its class instead). AcquireSingleInstance applies it.
+// looks for a window of its class first, then takes kMutexBrandoke).
+// AcquireSingleInstance applies it.
 struct SingleInstanceMutex {
     const char* program;
     const char* name;

@@ -33,6 +33,7 @@ constexpr char kPersistedKey[] =
 constexpr char kOtherAppletFile[] = "\\Vintrox.cpl";
 constexpr char kAppletFile[] = "\\Pemmick.cpl";
 constexpr char kUninstallSection[] = "WEXANT.Uninstall";
+constexpr char kRunDllFile[] = "\\RunDll32.exe";
 constexpr char kRestorePrivilege[] = "SeRestorePrivilege";
 constexpr DWORD kCompatKeyAccess = KEY_WRITE;  // 0x20006
 
@@ -359,9 +360,15 @@ void RunRemoveStep(HWND window)
     if (MakeSystemPath(inf, wexant::kFileWexantDel)) {
         for (const char* id : setup::kRemovalHardwareIds)
             RemoveDevicesById(inf, id);
-        char command[2 * wexant::kPathBufferSize];
-        if (setup::JoinText(command, sizeof(command), "RunDll32 advpack.dll,LaunchINFSection ", inf, ",",
-                            kUninstallSection))
+        // The system's RunDll32 by its quoted full path: a bare name would be
+        // looked for in the uninstaller's own folder first, and whatever lies
+        // there would run with the uninstaller's administrator rights.
+        char rundll[wexant::kPathBufferSize];
+        char program[2 * wexant::kPathBufferSize];
+        char command[3 * wexant::kPathBufferSize];
+        if (MakeSystemPath(rundll, kRunDllFile) &&
+            setup::JoinText(program, sizeof(program), "\"", rundll, "\" advpack.dll,LaunchINFSection ") &&
+            setup::JoinText(command, sizeof(command), program, inf, ",", kUninstallSection))
             WinExec(command, SW_SHOW);
     }
     DeleteLayersValue(kAppletFile);
@@ -418,6 +425,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
 {
     // Another uninstaller runs.
     if (FindWindowA(wexant::kUninstallerWindowClass, wexant::kUninstallerWindowClass))
+        return 0;
+    // Copies started together all pass the window check before any of them
+    // has made its window; only the one that takes the mutex goes on, so the
+    // removal never runs twice at once. Held until the process ends.
+    if (!AcquireSingleInstance(wexant::kMutexBrandoke))
         return 0;
     DetectWindowsGeneration();
     g_bJapanese = IsJapanese();

@@ -14,8 +14,9 @@ bool InstancePathFromValue(uint32_t type, const char* data, size_t size, std::st
 {
     if (type != kTypeString && type != kTypeExpandString) return false;
     if (data == nullptr || size == 0 || size > kInstanceSlotSize) return false;
-    // The stored string need not carry its terminator; one that fills the slot
-    // without it is longer than a slot holds.
+    // The path is taken only up to a terminator within the bytes read: a
+    // string stored without one is refused, whether it fills the slot (it is
+    // longer than a slot holds) or is shorter.
     const void* end = std::memchr(data, '\0', size);
     if (end == nullptr) return false;
     size_t length = static_cast<const char*>(end) - data;

@@ -333,3 +333,18 @@ TEST_F(Applet, WineControlPanelListsTheEntryWithItsNameAndIcon)
     // Listing alone opens nothing.
     EXPECT_TRUE(Lines(ReadFile(RecorderLog())).empty());
 }
+
+namespace {
+
+// The host finds the applet's one function by name; it is also export ordinal 1.
+TEST(AppletExports, CPlAppletByNameAndAsOrdinalOne)
+{
+    HMODULE applet = LoadLibraryExA(AppletPath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(applet, nullptr);
+    FARPROC byName = GetProcAddress(applet, "CPlApplet");
+    EXPECT_NE(byName, nullptr);
+    EXPECT_EQ(GetProcAddress(applet, MAKEINTRESOURCEA(1)), byName);
+    FreeLibrary(applet);
+}
+
+}  // namespace

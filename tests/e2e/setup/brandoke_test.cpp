@@ -288,6 +288,7 @@ void AskedQuestion(Uninstaller* t, bool japanese, const char* text, const std::s
     EXPECT_NE(GetDlgItem(box.window, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(box.window, IDCANCEL), nullptr);
     EXPECT_EQ(tb::ClassOf(GetWindow(box.window, GW_OWNER)), "PemmickInstall");
+    EXPECT_TRUE(st::ShowsIcon(box.window));  // the question mark
     st::Shot(box.window, shot);
     tb::PressButton(box.window, IDCANCEL);
     DWORD code = 99;
@@ -343,6 +344,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
         return box && box.caption == "Uninstall";
     }, 20000));
     EXPECT_EQ(st::MessageText(box.window), text);
+    EXPECT_FALSE(st::ShowsIcon(box.window));
     st::Shot(box.window, shot);
     tb::PressButton(box.window, IDOK);
     DWORD code = 99;
@@ -379,6 +381,81 @@ TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
     tb::PressButton(box.window, IDCANCEL);
     ASSERT_TRUE(first.WaitExit(30000));
     ExpectNothingChanged();
+}
+
+// A window of the uninstaller's class is another uninstaller at work: a new
+// copy ends at once without a message, also in silent mode.
+TEST_F(Uninstaller, AnotherUninstallersWindowEndsANewCopyAtOnce)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PemmickInstall";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND other = CreateWindowExA(0, "PemmickInstall", "PemmickInstall", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    for (const char* tail : {"", "/S"}) {
+        SCOPED_TRACE(std::string("tail \"") + tail + "\"");
+        tb::Process p = tb::Start("Brandoke.exe", tail);
+        st::ExpectEndsSilently(p);
+    }
+    DestroyWindow(other);
+    UnregisterClassA("PemmickInstall", wc.hInstance);
+    ExpectNothingChanged();
+}
+
+// Copies started together all pass the window check before any has its
+// window: the mutex lets exactly one go on to the question, the others end at
+// once without a message.
+TEST_F(Uninstaller, CopiesStartedTogetherLeaveOneAsking)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<tb::Process> copies = st::StartTogether("Brandoke.exe", "", 6);
+        ASSERT_EQ(copies.size(), 6u);
+        auto running = [&] {
+            return std::count_if(copies.begin(), copies.end(), [](const tb::Process& p) { return p.Running(); });
+        };
+        EXPECT_TRUE(tb::Poll([&] { return running() <= 1; }, 30000, 50));
+        Sleep(500);
+        EXPECT_EQ(running(), 1);
+        for (tb::Process& p : copies) {
+            if (p.Running()) {
+                tb::MessageBoxInfo box = st::WaitBox(p.Pid());
+                EXPECT_TRUE(box && box.caption == kQuestionCaption);
+                if (box) tb::PressButton(box.window, IDCANCEL);
+                EXPECT_TRUE(p.WaitExit(30000));
+            }
+            p.Kill();
+            DWORD code = 99;
+            EXPECT_TRUE(p.WaitExit(1000, &code));
+            EXPECT_EQ(code, 0u);
+        }
+    }
+    ExpectNothingChanged();
+}
+
+// A RunDll32.exe in the folder the uninstaller was started from does not run
+// (it would run with administrator rights); the system's runs the package's
+// uninstall section.
+TEST_F(Uninstaller, StartsTheSystemRunDll32Only)
+{
+    const std::string folder = "C:\\download";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(tb::SystemPath("Brandoke.exe").c_str(), (folder + "\\Brandoke.exe").c_str(), FALSE));
+    // The recorder leaves RunDll32.exe.log beside itself when it runs.
+    ASSERT_TRUE(tb::InstallStandin("quintrel_recorder.exe", "planted.exe"));
+    ASSERT_TRUE(MoveFileExA(tb::SystemPath("planted.exe").c_str(), (folder + "\\RunDll32.exe").c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+    const std::string log = folder + "\\RunDll32.exe.log";
+    ASSERT_EQ(tb::Run(folder + "\\Brandoke.exe", "/S", 60000), 0);
+    tb::Poll([&] {
+        return st::Attributes(log) != INVALID_FILE_ATTRIBUTES ||
+               !tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Version");
+    }, 30000, 50);
+    EXPECT_TRUE(WaitUninstallSection());
+    EXPECT_EQ(st::Attributes(log), INVALID_FILE_ATTRIBUTES) << "the RunDll32.exe beside the uninstaller ran";
 }
 
 // The account library's calls split into "Name(args)" and what each call saw

@@ -122,6 +122,41 @@ TEST_F(Installer, OtherTailsAskAndNoChangesNothing)
     EXPECT_EQ(st::Attributes(DriverList()), before);
 }
 
+// Enter answers the question with Yes, its default button, in either
+// language; No gives the cancel text of the box's language.
+TEST_F(Installer, EnterAnswersYesAndNoCancelsInEitherLanguage)
+{
+    struct Case {
+        bool japanese;
+        bool enter;  // else the No button
+        const char* text;
+        size_t calls;
+    } cases[] = {
+        {false, true, "The installation is now complete.", 19},
+        {true, true, u8"インストールが正常終了しました。", 19},
+        {true, false, u8"インストールがキャンセルされました。", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.japanese ? "ja" : "en") + (c.enter ? ", Enter" : ", No"));
+        ASSERT_TRUE(st::UseNewdevStandin(kId0509));
+        tb::StartOptions options;
+        options.japanese = c.japanese;
+        tb::Process p = tb::Start("Setup.exe", "", options);
+        HWND question = WaitQuestion(p);
+        ASSERT_NE(question, nullptr);
+        if (c.enter)
+            tb::PostKey(question, VK_RETURN);
+        else
+            tb::PressButton(question, 1018);
+        tb::MessageBoxInfo box = st::WaitBox(p.Pid(), 20000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(st::MessageText(box.window), c.text);
+        tb::PressButton(box.window, IDOK);
+        ASSERT_TRUE(p.WaitExit(30000));
+        EXPECT_EQ(st::NewdevCalls().size(), c.calls);
+    }
+}
+
 // Question box, progress box and result in each language.
 struct AskedCase {
         bool japanese;

@@ -55,6 +55,15 @@ std::string MessageText(HWND box)
     return Utf8Text(GetDlgItem(box, 0xFFFF));
 }
 
+bool ShowsIcon(HWND box)
+{
+    for (HWND child : tb::Children(box))
+        if (tb::ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            tb::IsVisible(child) && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+            return true;
+    return false;
+}
+
 tb::MessageBoxInfo WaitBox(DWORD pid, DWORD timeoutMs)
 {
     tb::MessageBoxInfo info;
@@ -106,6 +115,28 @@ void ExpectEndsSilently(const tb::Process& p)
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(boxes.empty()) << boxes.front();
     EXPECT_FALSE(shown);
+}
+
+std::vector<tb::Process> StartTogether(const std::string& exe, const std::string& tail, int copies)
+{
+    std::vector<PROCESS_INFORMATION> suspended;
+    const std::string path = tb::SystemPath(exe);
+    for (int i = 0; i < copies; ++i) {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        std::string line = "\"" + path + "\"" + (tail.empty() ? "" : " " + tail);
+        if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                           tb::SystemDir().c_str(), &si, &pi))
+            suspended.push_back(pi);
+    }
+    std::vector<tb::Process> started;
+    for (const PROCESS_INFORMATION& pi : suspended) {
+        ResumeThread(pi.hThread);
+        CloseHandle(pi.hThread);
+        started.emplace_back(pi.hProcess, pi.dwProcessId);
+    }
+    return started;
 }
 
 bool UseNewdevStandin(const std::string& succeedId)

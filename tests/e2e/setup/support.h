@@ -19,6 +19,8 @@ uint64_t NowUs();  // the clock the stand-ins record with
 // A window's text (or a message box's text) as UTF-8, whatever the test's code page.
 std::string Utf8Text(HWND window);
 std::string MessageText(HWND box);
+// Whether a message box shows an icon (MB_ICONQUESTION and the like).
+bool ShowsIcon(HWND box);
 // A message box (a dialog with a text control and an OK or Cancel button) of
 // one process; the program's own dialogs, whose statics share the text
 // control's id, are not taken for one.
@@ -31,6 +33,9 @@ bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>*
 // Watches a second instance to its end: it must end with exit code 0 without
 // showing a window or a message box.
 void ExpectEndsSilently(const tb::Process& p);
+// Copies of a program in the system directory started suspended and then
+// let go all at once, as a double click or a script starts them.
+std::vector<tb::Process> StartTogether(const std::string& exe, const std::string& tail, int copies);
 
 // The stand-in device installer in place of the system's (native override);
 // a call succeeds only for succeedId (empty: none).
