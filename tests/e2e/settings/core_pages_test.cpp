@@ -349,6 +349,9 @@ TEST(DriverPage, VersionLineAndWindowsName) {
 
 TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     const std::string list = tb::SystemPath("Dvrlist.txt");
+    // Notepad is the one in the Windows folder: the system folder's copy is put aside.
+    const std::string systemNotepad = tb::SystemPath("notepad.exe");
+    ASSERT_TRUE(MoveFileA(systemNotepad.c_str(), (systemNotepad + ".aside").c_str()));
     struct Case {
         bool japanese;
         const char* tab;
@@ -377,6 +380,7 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
         EXPECT_TRUE(sheet.Cancel());
     }
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+    MoveFileA((systemNotepad + ".aside").c_str(), systemNotepad.c_str());
 }
 
 // The pages' dialog templates as the program carries them: the font of the
