@@ -293,13 +293,17 @@ TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
     tb::Click(tb::Control(page, 1000));
     HWND screen = tb::WaitWindow(kCalibWindowClass, nullptr, 15000);
     ASSERT_TRUE(screen);
-    EXPECT_TRUE(tb::Poll([&] { return IsWindowVisible(screen) != FALSE; }, 5000));
     DWORD pid = 0;
     GetWindowThreadProcessId(screen, &pid);
-    if (HANDLE jostel = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
-        TerminateProcess(jostel, 0);
-        CloseHandle(jostel);
-    }
+    HANDLE jostel = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+    ASSERT_TRUE(jostel);
+    // The window is made visible; the show command it was started with decides
+    // what it is once the program waits for input.
+    WaitForInputIdle(jostel, 10000);
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(screen));
+    TerminateProcess(jostel, 0);
+    CloseHandle(jostel);
     EXPECT_TRUE(sheet.Cancel());
 }
 
@@ -345,6 +349,9 @@ TEST(DriverPage, VersionLineAndWindowsName) {
 
 TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     const std::string list = tb::SystemPath("Dvrlist.txt");
+    // Notepad is the one in the Windows folder: the system folder's copy is put aside.
+    const std::string systemNotepad = tb::SystemPath("notepad.exe");
+    ASSERT_TRUE(MoveFileA(systemNotepad.c_str(), (systemNotepad + ".aside").c_str()));
     struct Case {
         bool japanese;
         const char* tab;
@@ -373,6 +380,7 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
         EXPECT_TRUE(sheet.Cancel());
     }
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+    MoveFileA((systemNotepad + ".aside").c_str(), systemNotepad.c_str());
 }
 
 // The pages' dialog templates as the program carries them: the font of the

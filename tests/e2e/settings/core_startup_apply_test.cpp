@@ -102,7 +102,7 @@ TEST(SettingsStart, ReadsPresentMissingAndMalformedValues) {
 }
 
 TEST(SettingsStart, WithoutKeysTheDefaultsAreStoredAndTheSecondKeyIsNotMade) {
-    // NT 10 counts among Vista and later: the driver hears of the layout.
+    // Windows 10 counts among Vista and later: the driver hears of the layout.
     ASSERT_TRUE(tb::SetWindowsVersion("win10"));
     ASSERT_FALSE(tb::reg::KeyExists(HKEY_LOCAL_MACHINE, SecondDriverParametersKey));
     pages::Sheet sheet = pages::StartSheet(false);
