@@ -1,8 +1,9 @@
 // The calibration record's life under Wine (sent, discarded, saved into keys
 // that may be missing), the single-instance mutex by its name, the device
 // marking for device numbers of two digits, and what the calibration and test
-// screens draw: the prompt and help texts, the target cross, the guide sweeps
-// across a whole column and the dot of a touch.
+// screens draw: the prompt and help texts in both languages, the target cross,
+// the guide sweeps across a whole column, the dot of a touch, and the
+// calibration screen above the key box once it is back.
 #include <gtest/gtest.h>
 
 #include "jostel_fixture.h"
@@ -425,4 +426,25 @@ TEST(JostelDrawing, CalibrationScreenComesBackAboveTheKeyBox)
         << "the key box still lies above the calibration screen";
     // The first target lies where the key box was.
     EXPECT_TRUE(WaitCrossAt(j.Target(0)));
+}
+
+TEST(JostelStart, PointCountFromTheOptionBits)
+{
+    // 20 points over 12 over 9, and 9 without any of the three bits: the
+    // second target of the first row tells the grid.
+    struct Case {
+        uint32_t option;
+        int points;
+    } cases[] = {{0x000800B8, 20}, {0x000800AC, 12}, {0x000800A0, 9}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "Option 0x" << std::hex << k.option);
+        ASSERT_TRUE(tb::sim::Reset());
+        tb::reg::SetDword(HKEY_CURRENT_USER, kUserKey, "Option", k.option);
+        Jostel j;
+        ASSERT_TRUE(Start(&j, k.points, 0));
+        ASSERT_TRUE(TouchTarget(&j, 0));
+        EXPECT_TRUE(WaitCrossAt(j.Target(1)));
+        tb::PostKey(j.window, VK_ESCAPE);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+    }
 }
