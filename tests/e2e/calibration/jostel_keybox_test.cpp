@@ -304,10 +304,13 @@ TEST(JostelKeyBox, TheKeyBoxDoesNothingWhileASolveErrorIsUp)
         tb::PostKey(j.window, VK_HOME);
         ASSERT_TRUE(WaitCrossAt(j.Target(0)));
         const size_t discards = Count(IOCTL_WEXANT_CALIB_DISCARD);
+        ASSERT_TRUE(tb::Poll([] { return !CursorShowing(); }));
         tb::PostKey(j.window, VK_RETURN);
         tb::MessageBoxInfo error = tb::WaitMessageBox(5000, j.process.Pid());
         ASSERT_TRUE(error);
         ASSERT_TRUE(tb::Poll([&] { return !tb::IsVisible(j.window); }));
+        // The calibration screen hid the cursor; the box shows it to be answered.
+        EXPECT_TRUE(tb::Poll([] { return CursorShowing(); }));
         ASSERT_TRUE(tb::IsVisible(box));
         const RECT r = tb::ScreenRect(box);
         ClickCatcher catcher(RECT{r.right, r.bottom, r.right + 100, r.bottom + 100});
