@@ -75,9 +75,12 @@ TEST_F(Resident, FirstLoadCopiesTheDriverKeyAndLaterLoadsKeepTheUserKey)
     EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata12"));  // records are not copied
     EXPECT_EQ(Count(IOCTL_WEXANT_LOAD_CALIB_BUNDLE), 0u);
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
-    std::string width;
+    // Height and width differ here, so each is seen to come from its own value.
+    std::string width, height;
     tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickWidth", &width);
+    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
     EXPECT_EQ(width, "24");
+    EXPECT_EQ(height, "20");
     DWORD code = 1;
     ASSERT_TRUE(Stop(&code));
     EXPECT_EQ(code, 0u);
@@ -661,9 +664,14 @@ TEST_F(Resident, SessionWatchStopsAndRestartsTheThreads)
     EXPECT_EQ(Count(IOCTL_WEXANT_SET_OPTION), sets);
     EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_NORMAL), swaps);
 
-    // The console comes back: fresh settings, the threads again.
+    // The console comes back: fresh settings, the cursor they ask for, the threads again.
+    const DWORD hiding = 0x000800A4 | OPT_HIDE_CURSOR;
+    SetUserDword("Option", hiding);
+    const size_t hidden = TraceCount("user32.SetSystemCursor(");
     ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kSessionKey, "ConsoleSession", 1));
     EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_OPTION, sets + 1));
+    EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).back().input), hiding);
+    EXPECT_TRUE(tb::Poll([&] { return TraceCount("user32.SetSystemCursor(") == hidden + 16; }));
     EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_TOUCH_EVENT, 2));
     EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) >= running; }));
     ASSERT_TRUE(tb::sim::InjectTouchState(1));
