@@ -202,6 +202,13 @@ TEST_F(Uninstaller, SilentRemovalTakesExactlyWhatBelongsToThePanel)
     ASSERT_TRUE(tb::reg::GetBinary(HKEY_LOCAL_MACHINE, kParametersKey, "Status", &status, &type));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(std::string(status.begin(), status.end()), std::string("Now removing PEMMICK", 21));
+    // As stored: the ANSI read adds a missing terminator, the wide read does not.
+    HKEY parameters;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, KEY_READ, &parameters), 0);
+    DWORD storedSize = 0;
+    EXPECT_EQ(RegQueryValueExW(parameters, L"Status", nullptr, nullptr, nullptr, &storedSize), 0);
+    RegCloseKey(parameters);
+    EXPECT_EQ(storedSize, 21u * sizeof(wchar_t));
     EXPECT_EQ(st::ResidentDestroys(), 2u);
 
     // Registry: what went is exactly the panel's.
@@ -363,6 +370,19 @@ TEST_F(Uninstaller, StatusNotWritableInJapaneseChangesNothing)
 {
     StatusDenied(true, u8"Velnor Touch Panel driver を削除できませんでした。\nユーザに削除アクセス権がありません。",
                  "denied-ja");
+    ExpectNothingChanged();
+}
+
+// In silent mode a Status value that cannot be written ends the program
+// without the DELETE-access message.
+TEST_F(Uninstaller, StatusNotWritableSilentEndsWithoutAMessage)
+{
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(st::StartResident("stay"));
+    tb::Process p = tb::Start("Brandoke.exe", "/S");
+    st::ExpectEndsSilently(p);
+    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
     ExpectNothingChanged();
 }
 
