@@ -366,6 +366,19 @@ TEST_F(Uninstaller, StatusNotWritableInJapaneseChangesNothing)
     ExpectNothingChanged();
 }
 
+// In silent mode a Status value that cannot be written ends the program
+// without the DELETE-access message.
+TEST_F(Uninstaller, StatusNotWritableSilentEndsWithoutAMessage)
+{
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(st::StartResident("stay"));
+    tb::Process p = tb::Start("Brandoke.exe", "/S");
+    st::ExpectEndsSilently(p);
+    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+    ExpectNothingChanged();
+}
+
 TEST_F(Uninstaller, SecondUninstallerEndsAtOnce)
 {
     tb::Process first = tb::Start("Brandoke.exe");
