@@ -359,6 +359,30 @@ Process Start(const std::string& exe, const std::string& tail, const StartOption
     return StartPath(SystemPath(exe), tail, options);
 }
 
+std::vector<Process> StartTogether(const std::string& exe, const std::string& tail, int copies)
+{
+    std::vector<PROCESS_INFORMATION> suspended;
+    const std::string path = SystemPath(exe);
+    for (int i = 0; i < copies; ++i) {
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        std::string line = "\"" + path + "\"" + (tail.empty() ? "" : " " + tail);
+        if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                           SystemDir().c_str(), &si, &pi)) {
+            Track(pi.hProcess);
+            suspended.push_back(pi);
+        }
+    }
+    std::vector<Process> started;
+    for (const PROCESS_INFORMATION& pi : suspended) {
+        ResumeThread(pi.hThread);
+        CloseHandle(pi.hThread);
+        started.emplace_back(pi.hProcess, pi.dwProcessId);
+    }
+    return started;
+}
+
 int Run(const std::string& path, const std::string& tail, DWORD timeoutMs, const StartOptions& options)
 {
     Process process = StartPath(path, tail, options);

@@ -67,6 +67,9 @@ std::string ArtifactDir();
 Process Start(const std::string& exe, const std::string& tail = "", const StartOptions& options = {});
 // The same for a program anywhere.
 Process StartPath(const std::string& path, const std::string& tail = "", const StartOptions& options = {});
+// Starts copies of SystemPath(exe) suspended and lets them all go at once, so
+// that they race as starts a moment apart do. Returns the copies it started.
+std::vector<Process> StartTogether(const std::string& exe, const std::string& tail, int copies);
 // Runs a command to its end (bounded); returns its exit code, or -1 on time-out.
 int Run(const std::string& path, const std::string& tail, DWORD timeoutMs = 30000,
         const StartOptions& options = {});

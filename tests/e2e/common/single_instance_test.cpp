@@ -55,29 +55,11 @@ TEST(SingleInstance, RacingStartsLeaveExactlyOneWinner)
     EXPECT_EQ(crowded, 0) << crowded << " of " << rounds << " rounds let more than one start run";
 }
 
-// Starts suspended copies of a program and lets them all go at once.
-std::vector<PROCESS_INFORMATION> StartTogether(const std::string& exe, int copies)
-{
-    std::vector<PROCESS_INFORMATION> started;
-    std::string path = tb::SystemPath(exe);
-    for (int i = 0; i < copies; ++i) {
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi = {};
-        std::string line = "\"" + path + "\"";
-        if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                           tb::SystemDir().c_str(), &si, &pi))
-            started.push_back(pi);
-    }
-    for (auto& pi : started) ResumeThread(pi.hThread);
-    return started;
-}
-
-int StillRunning(const std::vector<PROCESS_INFORMATION>& started)
+int StillRunning(const std::vector<tb::Process>& started)
 {
     int running = 0;
-    for (auto& pi : started)
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) ++running;
+    for (const tb::Process& p : started)
+        if (p.Running()) ++running;
     return running;
 }
 
@@ -86,22 +68,16 @@ TEST(SingleInstance, CopiesStartedTogetherLeaveOneRunning)
     for (const auto& entry : wexant::SINGLE_INSTANCE_MUTEX) {
         SCOPED_TRACE(entry.program);
         const int copies = 6;
-        auto started = StartTogether(entry.program, copies);
+        std::vector<tb::Process> started = tb::StartTogether(entry.program, "", copies);
         ASSERT_EQ(static_cast<int>(started.size()), copies);
         // The second starts end at once and silently; the one left runs on.
         EXPECT_TRUE(tb::Poll([&] { return StillRunning(started) <= 1; }, kSlowMs, 50));
         Sleep(500);
         EXPECT_EQ(StillRunning(started), 1);
-        for (auto& pi : started) {
+        for (tb::Process& p : started) {
             DWORD code = 1;
-            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
-                GetExitCodeProcess(pi.hProcess, &code);
-                EXPECT_EQ(code, 0u);
-            }
-            TerminateProcess(pi.hProcess, 0);
-            WaitForSingleObject(pi.hProcess, kSlowMs);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
+            if (p.WaitExit(0, &code)) EXPECT_EQ(code, 0u);
+            p.Kill();
         }
     }
 }

@@ -425,7 +425,7 @@ TEST_F(Uninstaller, CopiesStartedTogetherLeaveOneAsking)
 {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        std::vector<tb::Process> copies = st::StartTogether("Brandoke.exe", "", 6);
+        std::vector<tb::Process> copies = tb::StartTogether("Brandoke.exe", "", 6);
         ASSERT_EQ(copies.size(), 6u);
         auto running = [&] {
             return std::count_if(copies.begin(), copies.end(), [](const tb::Process& p) { return p.Running(); });

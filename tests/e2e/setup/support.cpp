@@ -117,28 +117,6 @@ void ExpectEndsSilently(const tb::Process& p)
     EXPECT_FALSE(shown);
 }
 
-std::vector<tb::Process> StartTogether(const std::string& exe, const std::string& tail, int copies)
-{
-    std::vector<PROCESS_INFORMATION> suspended;
-    const std::string path = tb::SystemPath(exe);
-    for (int i = 0; i < copies; ++i) {
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi = {};
-        std::string line = "\"" + path + "\"" + (tail.empty() ? "" : " " + tail);
-        if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                           tb::SystemDir().c_str(), &si, &pi))
-            suspended.push_back(pi);
-    }
-    std::vector<tb::Process> started;
-    for (const PROCESS_INFORMATION& pi : suspended) {
-        ResumeThread(pi.hThread);
-        CloseHandle(pi.hThread);
-        started.emplace_back(pi.hProcess, pi.dwProcessId);
-    }
-    return started;
-}
-
 bool UseNewdevStandin(const std::string& succeedId)
 {
     tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kNewdevKey);

@@ -33,9 +33,6 @@ bool WatchToEnd(const tb::Process& p, DWORD timeoutMs, std::vector<std::string>*
 // Watches a second instance to its end: it must end with exit code 0 without
 // showing a window or a message box.
 void ExpectEndsSilently(const tb::Process& p);
-// Copies of a program in the system directory started suspended and then
-// let go all at once, as a double click or a script starts them.
-std::vector<tb::Process> StartTogether(const std::string& exe, const std::string& tail, int copies);
 
 // The stand-in device installer in place of the system's (native override);
 // a call succeeds only for succeedId (empty: none).
