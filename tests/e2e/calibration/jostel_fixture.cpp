@@ -200,6 +200,14 @@ bool WaitTestScreen(Jostel* j)
     return true;
 }
 
+HWND StartOnTestScreen(Jostel* j)
+{
+    if (!Start(j, 9, 0)) return nullptr;
+    tb::PostKey(j->window, VK_HOME);
+    if (!WaitTestScreen(j)) return nullptr;
+    return KeyBox(j->process.Pid());
+}
+
 ScreenImage::ScreenImage()
 {
     width_ = GetSystemMetrics(SM_CXSCREEN);

@@ -66,6 +66,9 @@ HWND KeyBox(DWORD pid, DWORD timeoutMs = 5000);
 // makes beside it has arrived and been wiped by the repaint, so that it can no
 // longer land on a calibration screen that a later key brings back.
 bool WaitTestScreen(Jostel* j);
+// Starts a 9-point calibration in rotation 0 and goes on to the test screen;
+// its key box, or null when any step fails.
+HWND StartOnTestScreen(Jostel* j);
 
 // The screen as it is now, 32-bit pixels.
 class ScreenImage {

@@ -191,10 +191,7 @@ TEST(JostelKeyBox, ControlsAndKeysJapanese)
 TEST(JostelKeyBox, InsertWhileTheKeyBoxIsOpenDoesNothing)
 {
     Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
+    HWND box = StartOnTestScreen(&j);
     ASSERT_TRUE(box);
     tb::PostKey(j.window, VK_INSERT);
     EXPECT_FALSE(tb::Poll([&] { return KeyBoxes(j.process.Pid()).size() > 1; }, 2000));

@@ -414,10 +414,7 @@ TEST(JostelDrawing, CalibrationScreenComesBackAboveTheKeyBox)
     // Back from the test screen the key box stays open, but the calibration
     // screen's paint puts the window above it: the box's place shows the window.
     Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
+    HWND box = StartOnTestScreen(&j);
     ASSERT_TRUE(box);
     const RECT r = tb::ScreenRect(box);
     const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};

@@ -115,10 +115,7 @@ TEST(JostelScreen, TrailInTheHelpBandOnlyWhileTheKeyBoxIsOpen)
     // Each step strokes along a row of the band (right of the key box), then
     // along a row outside it: once that one is drawn, the first was handled.
     Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    tb::PostKey(j.window, VK_HOME);
-    ASSERT_TRUE(WaitTestScreen(&j));
-    HWND box = KeyBox(j.process.Pid());
+    HWND box = StartOnTestScreen(&j);
     ASSERT_TRUE(box);
     const int h = GetSystemMetrics(SM_CYSCREEN);
     const int x0 = 620, x1 = 1000;
