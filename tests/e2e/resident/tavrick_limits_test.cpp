@@ -180,6 +180,26 @@ TEST_F(Resident, RefusedModeRequestChangesNeitherTipNorIcons)
     EXPECT_TRUE(process_.Running());
 }
 
+// Started while the driver is absent, nothing switches the button mode after
+// the options are applied: the tray icon and the floating window show what
+// they were made with, the primary mode, and the tip offers the secondary one.
+TEST_F(Resident, WithoutTheDriverTheIconsStartInPrimaryMode)
+{
+    SetUserDword("Option", 0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON);
+    ASSERT_TRUE(tb::sim::StopDriver());
+    ASSERT_TRUE(Start());
+    main_ = tb::WaitWindow(kResidentWindowClass, kResidentWindowTitle, 10000, Pid());
+    ASSERT_TRUE(main_);
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // off the tray
+    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(TrayIconRect()) == 'L'; }));
+    EXPECT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'L'; }));
+    EXPECT_EQ(TrayTip(), "Switch to Secondary Button");
+    EXPECT_TRUE(process_.Running());
+}
+
 // A hook library that refuses the Option gets exactly five attempts, at start
 // and for each settings message; start-up goes on after them.
 TEST_F(Resident, RefusedOptionIsTriedFiveTimesAndStartUpGoesOn)
