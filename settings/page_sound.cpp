@@ -174,12 +174,8 @@ BOOL CSoundPage::OnInitDialog() {
     m_onRelease.Attach(m_hWnd, m_t.onRelease);
 
     m_freqBar.SetScrollRange(kFreqLow, kFreqHigh);
-    m_freqBar.SetScrollPos(static_cast<int>(Freq));
     m_durBar.SetScrollRange(kDurLow, kDurHigh);
-    m_durBar.SetScrollPos(static_cast<int>(Duration));
-
-    ShowNumber(m_freqValue, Freq);
-    ShowNumber(m_durValue, Duration);
+    ShowTone();
     ShowNumber(m_stdFreqValue, StdFreq);
     ShowNumber(m_stdDurValue, StdDuration);
     ShowStandardSound();
