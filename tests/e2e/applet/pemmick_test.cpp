@@ -132,6 +132,8 @@ HWND FindListView(DWORD pid)
 
 std::string AppletPath() { return tb::SystemPath("Pemmick.cpl"); }
 std::string RecorderLog() { return tb::SystemPath("Quintrel.exe.log"); }
+// The show command of each start, as the recorder got it.
+std::string RecorderShowLog() { return tb::SystemPath("Quintrel.exe.show"); }
 
 class Applet : public ::testing::Test {
 protected:
@@ -140,6 +142,7 @@ protected:
         ASSERT_TRUE(tb::InstallStandin("cplhost.exe"));
         ASSERT_TRUE(tb::InstallStandin("quintrel_recorder.exe", "Quintrel.exe"));
         DeleteFileA(RecorderLog().c_str());
+        DeleteFileA(RecorderShowLog().c_str());
     }
 
     // Runs the host with these messages (none: the host's own order) and
@@ -206,6 +209,8 @@ TEST_F(Applet, HostListsTheEntryInEnglishAndOpensTheSettings)
     std::vector<std::string> starts = Starts(1);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0], tb::SystemPath("Quintrel.exe"));
+    // Started as a normal window, which the settings sheet then shows.
+    EXPECT_EQ(Lines(ReadFile(RecorderShowLog())), std::vector<std::string>{"1"});
 }
 
 TEST_F(Applet, HostListsTheEntryInJapanese)
