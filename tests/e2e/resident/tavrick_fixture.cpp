@@ -298,6 +298,15 @@ HWND Resident::FloatWindow(DWORD timeoutMs)
     return tb::WaitWindow("#32770", "R_TP", timeoutMs, Pid());
 }
 
+HWND Resident::StartWithBothIcons(DWORD option)
+{
+    SetUserDword("Option", option);
+    if (!Start() || !WaitRunning()) return nullptr;
+    HWND floating = FloatWindow();
+    if (!floating || !tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; })) return nullptr;
+    return floating;
+}
+
 RECT Resident::FloatIconRect()
 {
     RECT r = {0, 0, 0, 0};

@@ -60,6 +60,10 @@ protected:
     size_t BeepCount() { return TraceCount(".Beep(") + TraceCount(".MessageBeep("); }
 
     HWND FloatWindow(DWORD timeoutMs = 5000);
+    // Stores the Option (which should ask for both icons), starts and waits until
+    // the program runs with the floating window and the tray icon shown; the
+    // floating window, or null.
+    HWND StartWithBothIcons(DWORD option);
     RECT FloatIconRect();
 
     void SetUserDword(const char* name, DWORD value);

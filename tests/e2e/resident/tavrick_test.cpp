@@ -322,12 +322,8 @@ TEST_F(Resident, ResumeHidesTheCursorAgainAndTellsTheDriverTheSwap)
 
 TEST_F(Resident, DestroyPostedTwiceTearsDownAndEndsOnce)
 {
-    SetUserDword("Option", 0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON | OPT_HIDE_CURSOR);
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitRunning());
-    HWND floating = FloatWindow();
+    HWND floating = StartWithBothIcons(0x000800A4 | OPT_TRAY_ICON | OPT_FLOAT_BUTTON | OPT_HIDE_CURSOR);
     ASSERT_TRUE(floating);
-    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
     const size_t normals = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
     const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
 
@@ -350,12 +346,8 @@ TEST_F(Resident, DestroyPostedTwiceTearsDownAndEndsOnce)
 
 TEST_F(Resident, EndSessionTearsDownButKeepsTheLoop)
 {
-    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitRunning());
-    HWND floating = FloatWindow();
+    HWND floating = StartWithBothIcons(0x000800A4 | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
     ASSERT_TRUE(floating);
-    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
     const int running = ThreadCount(Pid());
     SendMessageTimeoutA(Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr);
     // The teardown itself removes the tray icon: the program, its window
@@ -374,12 +366,8 @@ TEST_F(Resident, EndSessionTearsDownButKeepsTheLoop)
 // of the session, WM_ENDSESSION TRUE, still tears down.
 TEST_F(Resident, CancelledEndSessionKeepsEverythingUntilTheRealOne)
 {
-    SetUserDword("Option", 0x000800A4 | OPT_SOUND | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitRunning());
-    HWND floating = FloatWindow();
+    HWND floating = StartWithBothIcons(0x000800A4 | OPT_SOUND | OPT_FLOAT_BUTTON | OPT_TRAY_ICON);
     ASSERT_TRUE(floating);
-    ASSERT_TRUE(tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; }));
     const int running = ThreadCount(Pid());
     const size_t normals = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
     const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
