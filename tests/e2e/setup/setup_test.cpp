@@ -26,14 +26,20 @@ HWND WaitQuestion(const tb::Process& p)
     return tb::WaitWindow("#32770", kCaption, 30000, p.Pid());
 }
 
+// Setup started without a command tail, in one language.
+tb::Process StartSetup(bool japanese)
+{
+    tb::StartOptions options;
+    options.japanese = japanese;
+    return tb::Start("Setup.exe", "", options);
+}
+
 // Setup started in one language with the driver list writable, its question
 // answered with Yes: the result box it then shows (empty when none came).
 tb::MessageBoxInfo InstallAndWaitForResult(bool japanese, tb::Process* p)
 {
     SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    tb::StartOptions options;
-    options.japanese = japanese;
-    *p = tb::Start("Setup.exe", "", options);
+    *p = StartSetup(japanese);
     HWND question = WaitQuestion(*p);
     if (!question) return {};
     tb::PressButton(question, 1017);
@@ -139,9 +145,7 @@ TEST_F(Installer, EnterAnswersYesAndNoCancelsInEitherLanguage)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.japanese ? "ja" : "en") + (c.enter ? ", Enter" : ", No"));
         ASSERT_TRUE(st::UseNewdevStandin(kId0509));
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process p = tb::Start("Setup.exe", "", options);
+        tb::Process p = StartSetup(c.japanese);
         HWND question = WaitQuestion(p);
         ASSERT_NE(question, nullptr);
         if (c.enter)
@@ -180,9 +184,7 @@ void RunAskedInstallation(const AskedCase& c)
         SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_NORMAL);
         // A resident program that takes a second to end keeps the progress box up.
         ASSERT_TRUE(st::StartResident("late 4000"));
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process p = tb::Start("Setup.exe", "", options);
+        tb::Process p = StartSetup(c.japanese);
         HWND question = WaitQuestion(p);
         ASSERT_NE(question, nullptr);
         std::string texts;
@@ -383,9 +385,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
         const char* text;
     } cases[] = {{false, "This user can't install."}};
     for (const Case& c : cases) {
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process denied = tb::Start("Setup.exe", "", options);
+        tb::Process denied = StartSetup(c.japanese);
         tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
         EXPECT_TRUE(box);
         if (box) {
@@ -415,9 +415,7 @@ TEST_F(Installer, RightsMessageInJapanese)
 {
     std::vector<uint8_t> saved;
     ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
-    tb::StartOptions options;
-    options.japanese = true;
-    tb::Process denied = tb::Start("Setup.exe", "", options);
+    tb::Process denied = StartSetup(true);
     tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(st::MessageText(box.window), u8"このユーザーではインストールできません");
@@ -507,9 +505,7 @@ TEST_F(Installer, QuestionIconHasItsPlaceAndSizeInBothLanguages)
 
         // The running question box: the icon shows at its place.
         ASSERT_TRUE(st::UseNewdevStandin(kId0509));
-        tb::StartOptions options;
-        options.japanese = c.japanese;
-        tb::Process p = tb::Start("Setup.exe", "", options);
+        tb::Process p = StartSetup(c.japanese);
         HWND question = WaitQuestion(p);
         ASSERT_NE(question, nullptr);
         // The box's font is realised in the box's own locale, so its scale
