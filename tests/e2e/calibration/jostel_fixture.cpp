@@ -200,6 +200,12 @@ bool WaitTestScreen(Jostel* j)
     return true;
 }
 
+bool MoveCross(Jostel* j, UINT vk, int from, int to)
+{
+    tb::PostKey(j->window, vk);
+    return WaitCrossAt(j->Target(to)) && WaitCrossAt(j->Target(from), false);
+}
+
 HWND StartOnTestScreen(Jostel* j)
 {
     if (!Start(j, 9, 0)) return nullptr;

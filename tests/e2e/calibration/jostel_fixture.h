@@ -53,6 +53,8 @@ bool Start(Jostel* j, int points, int rotation, const std::string& tail = "", bo
 // The red of the target cross at a screen pixel (the horizontal arm beside the centre).
 bool RedCrossAt(POINT p);
 bool WaitCrossAt(POINT p, bool present = true, DWORD timeoutMs = 15000);
+// Presses a key and waits until the cross has gone from target `from` to target `to`.
+bool MoveCross(Jostel* j, UINT vk, int from, int to);
 // Queues the raw point of the panel point under screen target s, clicks the
 // target with real mouse input and waits until the driver was asked for it.
 bool TouchTarget(Jostel* j, int screenIndex, const PanelModel& model = {}, uint16_t device = 0,

@@ -387,9 +387,7 @@ TEST(JostelDrawing, SweepsAcrossAWholeColumnLeaveNoLine)
     int at = 0;
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << at << " -> " << s.to);
-        tb::PostKey(j.window, s.vk);
-        ASSERT_TRUE(WaitCrossAt(j.Target(s.to)));
-        ASSERT_TRUE(WaitCrossAt(j.Target(at), false));
+        ASSERT_TRUE(MoveCross(&j, s.vk, at, s.to));
         if (s.check) {
             EXPECT_EQ(DarkPixels(column, {t0, t3, t6}, 13), 0);
         }

@@ -231,9 +231,7 @@ TEST(JostelScreen, ArrowKeysMoveTheTargetWithWrapAround)
     int at = 0;
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << at << " -> " << s.to);
-        tb::PostKey(j.window, s.vk);
-        ASSERT_TRUE(WaitCrossAt(j.Target(s.to)));
-        ASSERT_TRUE(WaitCrossAt(j.Target(at), false));
+        ASSERT_TRUE(MoveCross(&j, s.vk, at, s.to));
         at = s.to;
     }
     // An auto-repeated key-down is dropped: Down then goes from 9 to 14
