@@ -351,17 +351,16 @@ TEST_F(Installer, GoesOnWhenTheResidentProgramStays)
 TEST_F(Installer, WithoutResidentProgramOnlyTheFixedPause)
 {
     ASSERT_TRUE(st::UseNewdevStandin(kId0509));
+    // Timed from the start: the main window lives only while the worker runs,
+    // too briefly to be watched for on a loaded machine.
+    uint64_t started = st::NowUs();
     tb::Process p = tb::Start("Setup.exe", "/S");
-    // The main window exists just before the worker starts.
-    HWND main = tb::WaitWindow("Hovrint", "Tool", 30000, p.Pid());
-    uint64_t seen = st::NowUs();
-    ASSERT_NE(main, nullptr);
     ASSERT_TRUE(p.WaitExit(30000));
     std::vector<st::NewdevCall> calls = st::NewdevCalls();
     ASSERT_EQ(calls.size(), 19u);
-    // Only the fixed 100 ms before the calls; a wait for a resident program
-    // would take 5.1 s.
-    EXPECT_LT(calls[0].timeUs, seen + 3000000);
+    // Only the fixed 100 ms pauses before the calls; a wait for a resident
+    // program alone would take 5.1 s, whatever the start itself took.
+    EXPECT_LT(calls[0].timeUs, started + 5000000);
 }
 
 TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
