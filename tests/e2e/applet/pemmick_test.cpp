@@ -172,14 +172,15 @@ protected:
         return lines;
     }
 
-    // The recorder's lines once count starts have been recorded (or the time ran out).
+    // The recorder's lines once count starts have been recorded (or the time
+    // ran out: each start is a new Wine process, slow on a loaded machine).
     std::vector<std::string> Starts(size_t count)
     {
         std::vector<std::string> lines;
         tb::Poll([&] {
             lines = Lines(ReadFile(RecorderLog()));
             return lines.size() >= count;
-        });
+        }, 20000);
         return lines;
     }
 

@@ -44,6 +44,19 @@ std::vector<uint8_t> WithInfoHeaderSize(std::vector<uint8_t> file, uint32_t info
 
 std::string JostelLog() { return core::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
 
+// What the sheet shows when Jostel did not start: a box, and whether a change is pending.
+std::string SheetState(pages::Sheet& sheet) {
+    core::Box box = core::WaitBox(sheet, 0);
+    return std::string("box: ") + (box.window ? "\"" + box.text + "\"" : "none") +
+           ", Apply " + (sheet.ApplyEnabled() ? "enabled" : "disabled");
+}
+
+// Polls the log for the starts a click made; a start is a new Wine process,
+// slow on a loaded machine.
+bool JostelLogged(const std::function<bool(const std::string&)>& holds) {
+    return tb::Poll([&] { return holds(JostelLog()); }, 20000);
+}
+
 }  // namespace
 
 TEST(PicturePage, DrawsEightAndTwentyFourBitPicturesAndFollowsTheFile) {
@@ -257,7 +270,7 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
         ASSERT_TRUE(page);
         // Before any choice: Calibrate starts Jostel without an argument.
         tb::Click(tb::Control(page, c.calibrate));
-        ASSERT_TRUE(tb::Poll([&] { return !JostelLog().empty(); }));
+        ASSERT_TRUE(JostelLogged([](const std::string& log) { return !log.empty(); })) << SheetState(sheet);
         // The checked radio clicked again counts as a change: Calibrate refuses, on every button.
         tb::Click(tb::Control(page, c.radio));
         ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
@@ -276,7 +289,8 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
         ASSERT_TRUE(sheet.Apply());
         if (c.calibrate2) {
             tb::Click(tb::Control(page, c.calibrate2));
-            ASSERT_TRUE(tb::Poll([&] { return JostelLog().find(" S") != std::string::npos; }));
+            ASSERT_TRUE(JostelLogged([](const std::string& log) { return log.find(" S") != std::string::npos; }))
+                << SheetState(sheet);
         }
         std::string expected = jostel + "\r\n";
         if (c.calibrate2) expected += jostel + " S\r\n";
