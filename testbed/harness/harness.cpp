@@ -298,6 +298,38 @@ std::vector<DWORD> ProcessesNamed(const std::string& image)
     return pids;
 }
 
+std::string FileText(const std::string& path)
+{
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+        char buffer[512];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        fclose(f);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\0')) text.pop_back();
+    return text;
+}
+
+// What became of a Japanese start that never showed up: whether its shell ran,
+// and the state of its Unix process (the wine loader after the exec).
+void ReportUnixStart(const std::string& pidFile)
+{
+    std::string pid = FileText(pidFile);
+    DeleteFileA(pidFile.c_str());
+    if (pid.empty()) {
+        fprintf(stderr, "tb: its shell never ran\n");
+        return;
+    }
+    const std::string proc = "Z:\\proc\\" + pid + "\\";
+    std::string stat = FileText(proc + "stat");
+    if (stat.empty()) {
+        fprintf(stderr, "tb: its Unix process %s has ended\n", pid.c_str());
+        return;
+    }
+    fprintf(stderr, "tb: its Unix process: %s; waiting in %s\n", stat.c_str(), FileText(proc + "wchan").c_str());
+}
+
 Process LaunchJapanese(const std::string& path, const std::string& tail, const std::string& directory,
                        const std::string& captureUnixPath)
 {
@@ -312,11 +344,19 @@ Process LaunchJapanese(const std::string& path, const std::string& tail, const s
     std::string image = slash == std::string::npos ? path : path.substr(slash + 1);
     std::vector<DWORD> before = ProcessesNamed(image);
 
+    // The shell notes its Unix process id, which wine keeps, so that a start
+    // that never shows up can be looked at from the Unix side.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    static LONG starts = 0;
+    const std::string pidFile = std::string(temp) + "tb-japanese-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                std::to_string(InterlockedIncrement(&starts)) + ".pid";
+    DeleteFileA(pidFile.c_str());
     std::vector<std::string> args = {
         "/bin/sh", "-c",
-        "cd \"$1\" || exit 127; out=$2; shift 2; export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; "
+        "cd \"$1\" || exit 127; out=$2; echo $$ >\"$3\"; shift 3; export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; "
         "if [ -n \"$out\" ]; then exec wine \"$@\" >\"$out\" 2>&1; else exec wine \"$@\"; fi",
-        "tb-japanese", unixDirectory, captureUnixPath, Utf8(Widen(path, CP_ACP))};
+        "tb-japanese", unixDirectory, captureUnixPath, UnixPath(pidFile), Utf8(Widen(path, CP_ACP))};
     for (const std::string& arg : SplitTail(tail)) args.push_back(arg);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
@@ -341,8 +381,10 @@ Process LaunchJapanese(const std::string& path, const std::string& tail, const s
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
     if (!process) {
         fprintf(stderr, "tb: %s did not appear in the Japanese mode\n", path.c_str());
+        ReportUnixStart(pidFile);
         return Process();
     }
+    DeleteFileA(pidFile.c_str());
     Track(process);
     return Process(process, pid);
 }

@@ -5,6 +5,7 @@
 #include "../driver/simctl.h"
 #include "winutil.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace tb {
@@ -66,13 +67,16 @@ bool StartDriver()
     DWORD start = GetTickCount();
     DWORD lastAsk = 0;
     bool asked = false;
+    DWORD state = 0, asks = 0, startError = 0, openError = 0;
     while (GetTickCount() - start < kServiceWaitMs) {
-        DWORD state = ServiceState(sc.service);
+        state = ServiceState(sc.service);
         if (state == SERVICE_RUNNING) {
             if (DeviceOpens()) return true;
+            openError = GetLastError();
         } else if (state == SERVICE_STOPPED && (!asked || GetTickCount() - lastAsk > 1000)) {
+            ++asks;
             if (!StartServiceA(sc.service, 0, nullptr)) {
-                DWORD error = GetLastError();
+                DWORD error = startError = GetLastError();
                 // Only these can never clear up by asking again.
                 if (error == ERROR_SERVICE_DISABLED || error == ERROR_ACCESS_DENIED ||
                     error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
@@ -85,6 +89,8 @@ bool StartDriver()
         }
         Sleep(10);
     }
+    fprintf(stderr, "tb: WEXANT service state %lu after %lu starts asked (last error %lu, device open error %lu)\n",
+            state, asks, startError, openError);
     return false;
 }
 
