@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -230,9 +229,11 @@ Process Launch(const std::string& path, const std::string& tail, const StartOpti
 // ---- Japanese mode ----
 // Wine takes a process's code page from the Unix locale variables it inherits
 // from the Unix side of its parent, not from the Windows environment block. So
-// a Japanese child is spawned on the Unix side ("wine <program> <arguments>"
-// with LC_ALL/LANG=ja_JP.UTF-8) through ntdll's Unix spawn, found by its image
-// name among the processes that were not there before, and opened by its id.
+// a Japanese child is spawned on the Unix side through ntdll's Unix spawn:
+// "wine tb_japanese_start.exe ... <program> <arguments>" with LC_ALL/LANG=
+// ja_JP.UTF-8. The starter, Japanese itself, starts the program, which
+// inherits its locale, and reports the child's id, so the harness opens the
+// child by its id even when it ends at once.
 
 typedef LONG(CDECL* UnixSpawn)(char* const argv[], int wait);
 typedef char*(CDECL* UnixFileName)(const WCHAR* dos);
@@ -284,20 +285,6 @@ std::vector<std::string> SplitTail(const std::string& tail)
     return args;
 }
 
-std::vector<DWORD> ProcessesNamed(const std::string& image)
-{
-    std::vector<DWORD> pids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return pids;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (_stricmp(entry.szExeFile, image.c_str()) == 0) pids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return pids;
-}
-
 std::string FileText(const std::string& path)
 {
     std::string text;
@@ -340,51 +327,58 @@ Process LaunchJapanese(const std::string& path, const std::string& tail, const s
         fprintf(stderr, "tb: no Unix spawn for the Japanese mode\n");
         return Process();
     }
-    size_t slash = path.find_last_of("\\/");
-    std::string image = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::vector<DWORD> before = ProcessesNamed(image);
-
-    // The shell notes its Unix process id, which wine keeps, so that a start
-    // that never shows up can be looked at from the Unix side.
+    // The starter writes the child's id into the pid file and holds the child
+    // until the event is set; the shell notes its own Unix process id, which
+    // wine keeps, so that a start that never reports can be looked at.
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     static LONG starts = 0;
-    const std::string pidFile = std::string(temp) + "tb-japanese-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                std::to_string(InterlockedIncrement(&starts)) + ".pid";
+    const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&starts));
+    const std::string pidFile = std::string(temp) + "tb-japanese-" + tag + ".pid";
+    const std::string unixPidFile = pidFile + ".unix";
+    const std::string eventName = "tb-japanese-" + tag;
     DeleteFileA(pidFile.c_str());
+    DeleteFileA(unixPidFile.c_str());
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+
     std::vector<std::string> args = {
         "/bin/sh", "-c",
         "cd \"$1\" || exit 127; out=$2; echo $$ >\"$3\"; shift 3; export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; "
         "if [ -n \"$out\" ]; then exec wine \"$@\" >\"$out\" 2>&1; else exec wine \"$@\"; fi",
-        "tb-japanese", unixDirectory, captureUnixPath, UnixPath(pidFile), Utf8(Widen(path, CP_ACP))};
+        "tb-japanese", unixDirectory, captureUnixPath, UnixPath(unixPidFile),
+        Utf8(Widen(TestDir() + "\\tb_japanese_start.exe", CP_ACP)), Utf8(Widen(pidFile, CP_ACP)), eventName,
+        Utf8(Widen(path, CP_ACP))};
     for (const std::string& arg : SplitTail(tail)) args.push_back(arg);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     if (spawn(argv.data(), 0) != 0) {
         fprintf(stderr, "tb: cannot start %s in the Japanese mode\n", path.c_str());
+        if (opened) CloseHandle(opened);
         return Process();
     }
 
-    DWORD pid = 0;
-    Poll([&] {
-        for (DWORD candidate : ProcessesNamed(image)) {
-            bool old = false;
-            for (DWORD b : before) old = old || b == candidate;
-            if (!old) {
-                pid = candidate;
-                return true;
-            }
-        }
-        return false;
-    }, 30000, 5);
+    std::string reported;
+    Poll([&] { return !(reported = FileText(pidFile)).empty(); }, 30000, 5);
+    DWORD pid = static_cast<DWORD>(strtoul(reported.c_str(), nullptr, 10));
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
-    if (!process) {
-        fprintf(stderr, "tb: %s did not appear in the Japanese mode\n", path.c_str());
-        ReportUnixStart(pidFile);
-        return Process();
+    if (opened) {
+        SetEvent(opened);
+        CloseHandle(opened);
     }
     DeleteFileA(pidFile.c_str());
+    if (!process) {
+        if (reported.empty()) {
+            fprintf(stderr, "tb: %s did not start in the Japanese mode\n", path.c_str());
+            ReportUnixStart(unixPidFile);
+        } else {
+            fprintf(stderr, "tb: %s could not be started in the Japanese mode (%s)\n", path.c_str(),
+                    reported.c_str());
+        }
+        DeleteFileA(unixPidFile.c_str());
+        return Process();
+    }
+    DeleteFileA(unixPidFile.c_str());
     Track(process);
     return Process(process, pid);
 }

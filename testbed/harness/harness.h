@@ -21,10 +21,10 @@ bool Poll(const std::function<bool()>& cond, DWORD timeoutMs = 5000, DWORD stepM
 // ---- Processes -----------------------------------------------------------------
 // Japanese mode: Wine takes a process's code page from the Unix locale it
 // inherits, not from the Windows environment block, so the harness starts a
-// Japanese child on the Unix side as "wine <program> <arguments>" with
-// LANG/LC_ALL=ja_JP.UTF-8 (GetACP() 932, OEM code page 932, locale 0411) and
-// opens it by its id. Such a child is no Windows child of the test (its parent
-// is not the test program); its command tail is split and joined again as
+// Japanese child through a starter of its own, run on the Unix side with
+// LANG/LC_ALL=ja_JP.UTF-8 (GetACP() 932, OEM code page 932, locale 0411), and
+// opens it by the id the starter reports. Such a child is no Windows child of
+// the test (its parent is the starter); its command tail is split and joined again as
 // Windows does (an argument with a blank arrives quoted), the tail's bytes
 // taken as code page 932. Other children inherit the test's English locale
 // (1252) and get the tail exactly as given.

@@ -13,7 +13,8 @@ namespace sim {
 namespace {
 
 const char kServiceName[] = "WEXANT";
-const DWORD kServiceWaitMs = 10000;
+// A loaded machine can take seconds to bring up the device host.
+const DWORD kServiceWaitMs = 30000;
 
 bool DeviceOpens()
 {
