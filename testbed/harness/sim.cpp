@@ -41,10 +41,13 @@ DWORD ServiceState(SC_HANDLE service)
 struct ServiceHandles {
     SC_HANDLE manager = nullptr;
     SC_HANDLE service = nullptr;
-    ~ServiceHandles()
+    ~ServiceHandles() { Close(); }
+    void Close()
     {
         if (service) CloseServiceHandle(service);
         if (manager) CloseServiceHandle(manager);
+        service = nullptr;
+        manager = nullptr;
     }
     bool Open()
     {
@@ -60,38 +63,40 @@ struct ServiceHandles {
 
 bool StartDriver()
 {
-    ServiceHandles sc;
-    if (!sc.Open()) return false;
-    if (ServiceState(sc.service) == SERVICE_RUNNING && DeviceOpens()) return true;
     // A start right after the prefix was made can be dropped without an
-    // error: ask again until the service runs and its device opens.
+    // error, and on a loaded machine the service manager can refuse the
+    // first handles or starts: ask again until the service runs and its
+    // device opens, and say what stood in the way when it never did.
     DWORD start = GetTickCount();
     DWORD lastAsk = 0;
     bool asked = false;
-    DWORD state = 0, asks = 0, startError = 0, openError = 0;
+    DWORD state = 0, asks = 0, startError = 0, openError = 0, managerError = 0;
+    ServiceHandles sc;
     while (GetTickCount() - start < kServiceWaitMs) {
+        if (!sc.service) {
+            sc.Close();
+            if (!sc.Open()) {
+                managerError = GetLastError();
+                Sleep(50);
+                continue;
+            }
+        }
         state = ServiceState(sc.service);
         if (state == SERVICE_RUNNING) {
             if (DeviceOpens()) return true;
             openError = GetLastError();
         } else if (state == SERVICE_STOPPED && (!asked || GetTickCount() - lastAsk > 1000)) {
             ++asks;
-            if (!StartServiceA(sc.service, 0, nullptr)) {
-                DWORD error = startError = GetLastError();
-                // Only these can never clear up by asking again.
-                if (error == ERROR_SERVICE_DISABLED || error == ERROR_ACCESS_DENIED ||
-                    error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                    error == ERROR_SERVICE_DOES_NOT_EXIST) {
-                    return false;
-                }
-            }
+            if (!StartServiceA(sc.service, 0, nullptr)) startError = GetLastError();
             asked = true;
             lastAsk = GetTickCount();
         }
         Sleep(10);
     }
-    fprintf(stderr, "tb: WEXANT service state %lu after %lu starts asked (last error %lu, device open error %lu)\n",
-            state, asks, startError, openError);
+    fprintf(stderr,
+            "tb: WEXANT service state %lu after %lu starts asked (last start error %lu, device open error %lu, "
+            "service manager error %lu)\n",
+            state, asks, startError, openError, managerError);
     return false;
 }
 
