@@ -36,6 +36,11 @@ cleanup() {
   # Every process of this prefix, then its display and the copy itself.
   local t3
   t3=$(date +%s.%N)
+  # A failed test whose display had gone: say so, with what Xvfb said.
+  if [ "$rc" -ne 0 ] && [ -n "${TB_XVFB_PID:-}" ] && ! kill -0 "$TB_XVFB_PID" 2>/dev/null; then
+    echo "testbed: $name: the display's Xvfb had ended before the test did" >&2
+    tail -n 20 "$work/xvfb.log" >&2 2>/dev/null || true
+  fi
   timeout 10 wineserver -k 2>/dev/null || true
   timeout 10 wineserver -w 2>/dev/null || true
   tb_stop_xvfb
