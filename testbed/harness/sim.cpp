@@ -5,6 +5,8 @@
 #include "../driver/simctl.h"
 #include "winutil.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -36,6 +38,24 @@ DWORD ServiceState(SC_HANDLE service)
     SERVICE_STATUS status;
     if (!QueryServiceStatus(service, &status)) return 0;
     return status.dwCurrentState;
+}
+
+// Which of the Wine programs behind a session's services are running, for the
+// report of a start that failed (a session has come up without its service
+// manager now and then on a loaded machine).
+std::string SessionPrograms()
+{
+    std::string found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return "(no process list)";
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        for (const char* name : {"wineboot.exe", "services.exe", "winedevice.exe", "plugplay.exe", "explorer.exe"})
+            if (_stricmp(entry.szExeFile, name) == 0) found += std::string(found.empty() ? "" : " ") + name;
+    }
+    CloseHandle(snapshot);
+    return found.empty() ? "none of them" : found;
 }
 
 struct ServiceHandles {
@@ -95,8 +115,8 @@ bool StartDriver()
     }
     fprintf(stderr,
             "tb: WEXANT service state %lu after %lu starts asked (last start error %lu, device open error %lu, "
-            "service manager error %lu)\n",
-            state, asks, startError, openError, managerError);
+            "service manager error %lu; running: %s)\n",
+            state, asks, startError, openError, managerError, SessionPrograms().c_str());
     return false;
 }
 
