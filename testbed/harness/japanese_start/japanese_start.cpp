@@ -15,24 +15,26 @@
 
 namespace {
 
-// One argument as CommandLineToArgvW reads it back.
+// One argument as CommandLineToArgvW reads it back, written as wine writes
+// the arguments it is given: quoted when empty or holding a blank, a quote
+// escaped (with the backslashes before it doubled) in any case.
 std::wstring Quoted(const std::wstring& arg)
 {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-    std::wstring out = L"\"";
+    const bool quote = arg.empty() || arg.find_first_of(L" \t") != std::wstring::npos;
+    std::wstring out = quote ? L"\"" : L"";
     size_t backslashes = 0;
     for (wchar_t c : arg) {
         if (c == L'\\') {
             ++backslashes;
             continue;
         }
-        // Backslashes before a quote are doubled, and the quote escaped.
         out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
         backslashes = 0;
         out += c;
     }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
+    // Backslashes at the end stand before the closing quote only when there is one.
+    out.append(quote ? backslashes * 2 : backslashes, L'\\');
+    return quote ? out + L"\"" : out;
 }
 
 bool WritePid(const std::wstring& path, DWORD pid)

@@ -1,6 +1,7 @@
 // Prints what the shared checks say in this process:
 //   acp=<GetACP> japanese=<0|1> vista=<0|1> xp=<0|1> system=<MakeSystemPath("\Jostel.exe")>
 // With "touch", it also opens the driver, reads one touch record and prints its bytes.
+// With "args", it also prints its command line after the program's name: tail=<...>
 #include <stdio.h>
 #include <string.h>
 
@@ -22,6 +23,17 @@ int main(int argc, char** argv)
     MakeSystemPath(path, wexant::kFileJostel);
     printf("acp=%u japanese=%d vista=%d xp=%d system=%s\n", GetACP(), IsJapanese() ? 1 : 0,
            g_bWinVista ? 1 : 0, g_bWinXP ? 1 : 0, path);
+    if (argc > 1 && strcmp(argv[1], "args") == 0) {
+        const char* tail = GetCommandLineA();
+        if (*tail == '"') {
+            tail = strchr(tail + 1, '"');
+            tail = tail ? tail + 1 : "";
+        } else {
+            while (*tail && *tail != ' ' && *tail != '\t') ++tail;
+        }
+        while (*tail == ' ' || *tail == '\t') ++tail;
+        printf("tail=%s\n", tail);
+    }
     if (argc > 1 && strcmp(argv[1], "touch") == 0) {
         unsigned char record[18] = {0};
         DWORD got = 0;

@@ -71,6 +71,19 @@ TEST(WineLanguage, JapaneseModeGivesCodePage932AndEnglishGives1252)
     }
 }
 
+TEST(WineLanguage, CommandTailArrivesAsWindowsJoinsItInEitherMode)
+{
+    // A blank makes a quoted argument; a quote inside one stays escaped.
+    const std::string tail = "args \"b c\" d\\\"e \"\"";
+    for (bool japanese : {false, true}) {
+        tb::StartOptions options;
+        options.japanese = japanese;
+        std::string output;
+        ASSERT_EQ(tb::RunCapture(Helper("common_probe.exe"), tail, &output, kSlowMs, options), 0) << output;
+        EXPECT_NE(output.find("tail=" + tail + "\r\n"), std::string::npos) << "japanese=" << japanese << ": " << output;
+    }
+}
+
 TEST(WineVersion, WindowsVersionSettingSelectsTheGeneration)
 {
     EXPECT_NE(Probe().find("vista=1 xp=0"), std::string::npos);
