@@ -46,8 +46,9 @@ cleanup() {
   tb_stop_xvfb
   rm -rf "$work"
   awk -v a="$t0" -v b="${t1:-$t3}" -v c="${t2:-$t3}" -v d="$(date +%s.%N)" -v n="$name" -v r="$rc" \
+      -v x="${code:-none}" \
     'BEGIN { printf "testbed: %s: %s in %.2f s (prefix and display %.2f s, test %.2f s, clean-up %.2f s)\n",
-             n, r == 0 ? "passed" : "failed", d - a, b - a, c - b, d - c }'
+             n, r == 0 ? "passed" : "failed with exit code " x, d - a, b - a, c - b, d - c }'
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -63,6 +64,9 @@ t1=$(date +%s.%N)
 
 timeout -k 5 "$limit" wine "$exe" --gtest_filter="$name" --gtest_color=no
 rc=$?
+# The test program's own exit code, kept for the report of a failure that
+# printed nothing (a program that never started).
+code=$rc
 if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
   echo "testbed: $name did not end within $limit s" >&2
   rc=1
