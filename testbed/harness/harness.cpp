@@ -178,6 +178,19 @@ std::string ArtifactDir()
     return dir;
 }
 
+std::string ReadFileText(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
 namespace {
 
 // CreateProcessA with the options; output, when given, becomes the child's
@@ -285,15 +298,10 @@ std::vector<std::string> SplitTail(const std::string& tail)
     return args;
 }
 
+// A file of one line (a number, a /proc entry) without its line end.
 std::string FileText(const std::string& path)
 {
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        char buffer[512];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        fclose(f);
-    }
+    std::string text = ReadFileText(path);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\0')) text.pop_back();
     return text;
 }
@@ -303,7 +311,6 @@ std::string FileText(const std::string& path)
 void ReportUnixStart(const std::string& pidFile)
 {
     std::string pid = FileText(pidFile);
-    DeleteFileA(pidFile.c_str());
     if (pid.empty()) {
         fprintf(stderr, "tb: its shell never ran\n");
         return;
@@ -366,19 +373,15 @@ Process LaunchJapanese(const std::string& path, const std::string& tail, const s
         SetEvent(opened);
         CloseHandle(opened);
     }
-    DeleteFileA(pidFile.c_str());
-    if (!process) {
-        if (reported.empty()) {
-            fprintf(stderr, "tb: %s did not start in the Japanese mode\n", path.c_str());
-            ReportUnixStart(unixPidFile);
-        } else {
-            fprintf(stderr, "tb: %s could not be started in the Japanese mode (%s)\n", path.c_str(),
-                    reported.c_str());
-        }
-        DeleteFileA(unixPidFile.c_str());
-        return Process();
+    if (!process && reported.empty()) {
+        fprintf(stderr, "tb: %s did not start in the Japanese mode\n", path.c_str());
+        ReportUnixStart(unixPidFile);
+    } else if (!process) {
+        fprintf(stderr, "tb: %s could not be started in the Japanese mode (%s)\n", path.c_str(), reported.c_str());
     }
+    DeleteFileA(pidFile.c_str());
     DeleteFileA(unixPidFile.c_str());
+    if (!process) return Process();
     Track(process);
     return Process(process, pid);
 }
@@ -450,13 +453,7 @@ int RunCaptureJapanese(const std::string& path, const std::string& tail, std::st
         fprintf(stderr, "tb: %s %s did not end within %lu ms\n", path.c_str(), tail.c_str(), timeoutMs);
         process.Kill();
     }
-    FILE* in = fopen(file, "rb");
-    if (in) {
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof(buffer), in)) > 0) output->append(buffer, got);
-        fclose(in);
-    }
+    output->append(ReadFileText(file));
     DeleteFileA(file);
     return ended ? static_cast<int>(code) : -1;
 }

@@ -61,6 +61,8 @@ std::string SystemPath(const std::string& file);  // SystemDir() + "\" + file
 std::string WindowsDir();
 // Folder of this run's artifacts (screenshots, logs) as a Windows path.
 std::string ArtifactDir();
+// A whole file as it stands, read while others may still write it; empty when it is missing.
+std::string ReadFileText(const std::string& path);
 
 // Starts SystemPath(exe) with the command tail (the tail as the program's
 // command line after its name; empty for none). Invalid Process on failure.

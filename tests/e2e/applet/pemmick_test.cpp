@@ -16,18 +16,6 @@ namespace {
 const char kPersistedKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
 
-std::string ReadFile(const std::string& path)
-{
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
-    fclose(file);
-    return text;
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -167,7 +155,7 @@ protected:
 
     static std::vector<std::string> TakeReport(const std::string& report)
     {
-        std::vector<std::string> lines = Lines(ReadFile(report));
+        std::vector<std::string> lines = Lines(tb::ReadFileText(report));
         DeleteFileA(report.c_str());
         return lines;
     }
@@ -178,7 +166,7 @@ protected:
     {
         std::vector<std::string> lines;
         tb::Poll([&] {
-            lines = Lines(ReadFile(RecorderLog()));
+            lines = Lines(tb::ReadFileText(RecorderLog()));
             return lines.size() >= count;
         }, 20000);
         return lines;
@@ -211,7 +199,7 @@ TEST_F(Applet, HostListsTheEntryInEnglishAndOpensTheSettings)
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0], tb::SystemPath("Quintrel.exe"));
     // Started as a normal window, which the settings sheet then shows.
-    EXPECT_EQ(Lines(ReadFile(RecorderShowLog())), std::vector<std::string>{"1"});
+    EXPECT_EQ(Lines(tb::ReadFileText(RecorderShowLog())), std::vector<std::string>{"1"});
 }
 
 TEST_F(Applet, HostListsTheEntryInJapanese)
@@ -337,7 +325,7 @@ TEST_F(Applet, WineControlPanelListsTheEntryWithItsNameAndIcon)
         ASSERT_TRUE(control.WaitExit());
     }
     // Listing alone opens nothing.
-    EXPECT_TRUE(Lines(ReadFile(RecorderLog())).empty());
+    EXPECT_TRUE(Lines(tb::ReadFileText(RecorderLog())).empty());
 }
 
 namespace {

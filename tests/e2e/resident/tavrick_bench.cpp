@@ -11,19 +11,6 @@ using namespace wexant;
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[8192];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
 std::vector<std::string> Entries(const std::string& dir)
 {
     std::vector<std::string> names;
@@ -47,8 +34,8 @@ std::string TavrickProcDir()
     const std::string mine = std::string("WINEPREFIX=") + prefix + '\0';
     for (const std::string& pid : Entries("Z:\\proc")) {
         const std::string dir = "Z:\\proc\\" + pid;
-        if (ReadWholeFile(dir + "\\comm") != "Tavrick.exe\n") continue;
-        if (prefix[0] && ReadWholeFile(dir + "\\environ").find(mine) == std::string::npos) continue;
+        if (tb::ReadFileText(dir + "\\comm") != "Tavrick.exe\n") continue;
+        if (prefix[0] && tb::ReadFileText(dir + "\\environ").find(mine) == std::string::npos) continue;
         return dir;
     }
     return "";
@@ -61,7 +48,7 @@ bool CpuOf(const std::string& procDir, unsigned long long* ns, unsigned long lon
     const std::vector<std::string> tasks = Entries(procDir + "\\task");
     for (const std::string& task : tasks) {
         unsigned long long run = 0, wait = 0, count = 0;
-        if (sscanf(ReadWholeFile(procDir + "\\task\\" + task + "\\schedstat").c_str(), "%llu %llu %llu", &run,
+        if (sscanf(tb::ReadFileText(procDir + "\\task\\" + task + "\\schedstat").c_str(), "%llu %llu %llu", &run,
                    &wait, &count) == 3) {
             *ns += run;
             *slices += count;

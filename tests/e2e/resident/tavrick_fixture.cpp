@@ -272,14 +272,7 @@ void Resident::SendSettingsAndSettle(DWORD option, DWORD freq, DWORD duration)
 std::vector<std::string> Resident::TraceCalls(const std::string& needle)
 {
     std::vector<std::string> lines;
-    HANDLE file = CreateFileA(tracePath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
+    const std::string text = tb::ReadFileText(tracePath_);
     const std::string call = "Call ";
     size_t start = 0;
     while (start < text.size()) {

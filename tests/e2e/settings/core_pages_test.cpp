@@ -42,7 +42,7 @@ std::vector<uint8_t> WithInfoHeaderSize(std::vector<uint8_t> file, uint32_t info
     return file;
 }
 
-std::string JostelLog() { return core::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
+std::string JostelLog() { return tb::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
 
 // What the sheet shows when Jostel did not start: a box, and whether a change is pending.
 std::string SheetState(pages::Sheet& sheet) {

@@ -132,17 +132,6 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
     return fclose(f) == 0 && ok;
 }
 
-inline std::string ReadFileText(const std::string& path) {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return std::string();
-    std::string text;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-    return text;
-}
-
 // A bottom-up picture in four quadrants: top-left, top-right, bottom-left,
 // bottom-right colours. 8 bits: entries firstEntry to firstEntry + 3 of the
 // table; with clrUsed the file holds only that many entries (the bits follow
