@@ -89,7 +89,6 @@ bool StartDriver()
     // device opens, and say what stood in the way when it never did.
     DWORD start = GetTickCount();
     DWORD lastAsk = 0;
-    bool asked = false;
     DWORD state = 0, asks = 0, startError = 0, openError = 0, managerError = 0;
     ServiceHandles sc;
     while (GetTickCount() - start < kServiceWaitMs) {
@@ -105,10 +104,9 @@ bool StartDriver()
         if (state == SERVICE_RUNNING) {
             if (DeviceOpens()) return true;
             openError = GetLastError();
-        } else if (state == SERVICE_STOPPED && (!asked || GetTickCount() - lastAsk > 1000)) {
+        } else if (state == SERVICE_STOPPED && (asks == 0 || GetTickCount() - lastAsk > 1000)) {
             ++asks;
             if (!StartServiceA(sc.service, 0, nullptr)) startError = GetLastError();
-            asked = true;
             lastAsk = GetTickCount();
         }
         Sleep(10);
