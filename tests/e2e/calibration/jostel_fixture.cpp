@@ -68,6 +68,15 @@ bool WaitCrossAt(POINT p, bool present, DWORD timeoutMs)
     return tb::Poll([&] { return RedCrossAt(p) == present; }, timeoutMs);
 }
 
+void ExpectEndsSilently(const tb::Process& copy)
+{
+    ASSERT_TRUE(copy.Valid());
+    DWORD code = 1;
+    ASSERT_TRUE(copy.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(tb::TopWindows(copy.Pid()).empty());
+}
+
 bool Start(Jostel* j, int points, int rotation, const std::string& tail, bool japanese, const RECT* expected)
 {
     j->points = points;

@@ -50,6 +50,8 @@ struct Jostel {
 // the expected rectangle (full primary screen unless given).
 bool Start(Jostel* j, int points, int rotation, const std::string& tail = "", bool japanese = false,
            const RECT* expected = nullptr);
+// Expects a copy of Jostel that may not run to end at once with 0 and no window.
+void ExpectEndsSilently(const tb::Process& copy);
 // The red of the target cross at a screen pixel (the horizontal arm beside the centre).
 bool RedCrossAt(POINT p);
 bool WaitCrossAt(POINT p, bool present = true, DWORD timeoutMs = 15000);

@@ -132,6 +132,15 @@ std::set<HICON> IconsOfOneCycle(HWND icon) {
     return shown;
 }
 
+// The frames of one cycle of the day animation, gathered from its first tick
+// on (before it the template's own picture shows); false when it never ticked.
+bool DayFrames(HWND icon, std::set<HICON>* frames) {
+    HICON first = IconOf(icon);
+    if (!pages::Wait([&] { return IconOf(icon) != first; }, 5000)) return false;
+    *frames = IconsOfOneCycle(icon);
+    return true;
+}
+
 }  // namespace
 
 TEST(PagesClick, HiddenModeGroupMovesTheOtherControlsUp) {
@@ -306,11 +315,9 @@ TEST(PagesClick, DoubleClickOnTheTestIconSwitchesDayAndNight) {
     HWND page = OpenClick(&sheet, false);
     ASSERT_NE(nullptr, page);
     HWND icon = tb::Control(page, kEn.testIcon);
-    // One frame a second, four frames to a cycle, from the first tick on
-    // (before it the template's own picture shows).
-    HICON first = IconOf(icon);
-    ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
-    std::set<HICON> day = IconsOfOneCycle(icon);
+    // One frame a second, four frames to a cycle.
+    std::set<HICON> day;
+    ASSERT_TRUE(DayFrames(icon, &day));
     EXPECT_EQ(4u, day.size());
 
     // A double-click beside the icon changes nothing.
@@ -361,9 +368,8 @@ TEST(PagesClick, RealDoubleClickOnTheTestIconSwitchesWithTheSpeedJustSet) {
         HWND page = OpenClick(&sheet, japanese);
         ASSERT_NE(nullptr, page);
         HWND icon = tb::Control(page, ids.testIcon);
-        HICON first = IconOf(icon);
-        ASSERT_TRUE(pages::Wait([&] { return IconOf(icon) != first; }, 5000));
-        const std::set<HICON> day = IconsOfOneCycle(icon);
+        std::set<HICON> day;
+        ASSERT_TRUE(DayFrames(icon, &day));
         ASSERT_EQ(4u, day.size());
         RECT r = tb::ScreenRect(icon);
         for (const Case& c : cases) {
