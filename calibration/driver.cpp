@@ -103,12 +103,17 @@ BOOL DiscardCalibration()
     return DriverRequest(code, nullptr, 0, nullptr, 0);
 }
 
-BOOL CapturePoint(int screenIndex, HWND)
+BOOL CapturePoint(int screenIndex, HWND window)
 {
     const int points = CurrentPointCount();
     const int panel = calib::PanelIndex(screenIndex, points, g_nRotation);
     if (!ReadTouchRecord()) {
-        MessageBoxA(nullptr, "Data Read error", "Jostel", MB_OK);
+        // The calibration window owns the box: an ownerless box would lie
+        // under the topmost window, where a panel user could never reach its
+        // OK, and every touch meant for it would be read as a calibration
+        // point. Owned, the box stays in front and the window takes no touch
+        // until it is answered.
+        MessageBoxA(window, "Data Read error", "Jostel", MB_OK);
         return FALSE;
     }
     // The on-screen grid and the panel grid have the same size; an index

@@ -145,6 +145,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow
     MSG msg;
     msg.wParam = 0;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        // The key box's own messages go through the dialog manager, which
+        // turns Esc on the key box into its close question (and Enter into its
+        // default button); messages of the calibration window pass untouched.
+        // The key box may have been closed or made anew since the last message.
+        if (g_hKeyBox && IsDialogMessageA(g_hKeyBox, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

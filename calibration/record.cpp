@@ -66,11 +66,11 @@ void ShowCalibError(HWND window, int code)
 
     BOOL wasShown = SetCursorVisibility(CURSOR_SHOW);
     SetWindowPos(window, HWND_NOTOPMOST, g_nWinX, g_nWinY, g_nWinWidth, g_nWinHeight, SWP_HIDEWINDOW);
-    // The window hides but the key box stays on the desktop: while the box is
-    // up its keys would act behind it, and its click would land on whatever
-    // program lies under its corner.
-    const BOOL keyBoxEnabled = g_hKeyBox && IsWindow(g_hKeyBox) && !EnableWindow(g_hKeyBox, FALSE);
+    // The always-on-top key box hides with the window: left on the desktop it
+    // could lie over part of the box's OK, where a touch would not reach OK,
+    // its keys would act behind the box, and its click would land on whatever
+    // program lies under its corner. The program ends after the box.
+    if (g_hKeyBox && IsWindow(g_hKeyBox)) ShowWindow(g_hKeyBox, SW_HIDE);
     MessageBoxA(window, text, caption, MB_OK);
-    if (keyBoxEnabled) EnableWindow(g_hKeyBox, TRUE);
     SetCursorVisibility(wasShown ? CURSOR_SHOW : CURSOR_HIDE);
 }

@@ -26,8 +26,17 @@ static void PlaceKeyBox()
                  SWP_SHOWWINDOW);
 }
 
+// The nearer of a point beyond the key box and the calibration window's last pixel.
+static int WithinWindow(int beyond, int origin, int size)
+{
+    return beyond < origin + size ? beyond : origin + size - 1;
+}
+
 // A click just beyond the key box's lower right corner brings the calibration
 // window to the front; the timer's repaint wipes what it drew on the test screen.
+// A window narrower than the key box ends before that corner: the click then
+// goes to the window's own right edge, below the key box, not onto whatever
+// lies beside the window.
 // Without a key box no place is known to lie on the calibration window: a click
 // wherever the pointer happens to be could land on another program's window, so
 // none is made and only the repaint follows.
@@ -36,7 +45,8 @@ static void SyntheticClick(HWND window)
     if (g_hKeyBox && IsWindow(g_hKeyBox)) {
         RECT rc;
         GetWindowRect(g_hKeyBox, &rc);
-        SetCursorPos(rc.right + 1, rc.bottom + 1);
+        SetCursorPos(WithinWindow(rc.right + 1, g_nWinX, g_nWinWidth),
+                     WithinWindow(rc.bottom + 1, g_nWinY, g_nWinHeight));
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         Sleep(10);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
@@ -248,6 +258,37 @@ LRESULT CALLBACK CalibWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// The close box, or Esc on the key box: Yes closes the key box for good, No
+// puts it back at the corner.
+static void AskToCloseKeyBox(HWND hDlg)
+{
+    const char* text = g_bJapanese ? "キーボードがない場合は操作できなくなります。キーボックスを消しますか？"
+                                   : "You cannot operate this test program when keyboard is not connected.Is key box closed?";
+    const char* caption = g_bJapanese ? "補正" : "Calibration";
+    // The question disables the calibration window, not the key box: a key
+    // pressed there meanwhile (Calib screen) would repaint the calibration
+    // screen above the question and leave a panel user before a window that
+    // takes no touch, with no question to answer.
+    const BOOL wasDisabled = EnableWindow(hDlg, FALSE);
+    const int answer = MessageBoxA(g_hMainWnd, text, caption, MB_YESNO | MB_ICONQUESTION);
+    if (!wasDisabled) EnableWindow(hDlg, TRUE);
+    if (answer == IDYES) {
+        g_bKeyBoxClosed = TRUE;
+        Sleep(25);
+        InvalidateRect(g_hMainWnd, nullptr, TRUE);
+        DestroyWindow(hDlg);
+        if (g_hKeyBox == hDlg) g_hKeyBox = nullptr;
+    } else if (g_bTestMode && g_hKeyBox && IsWindow(g_hKeyBox) && IsWindowVisible(g_hMainWnd)) {
+        // A command posted to the key box still arrives while the question is
+        // up: Update may have ended the program inside the question, and
+        // "Calib screen" may have brought back the calibration screen, where
+        // the click would read a touch nobody made. Only the test screen,
+        // shown, gets the key box placed and the click.
+        PlaceKeyBox();
+        SyntheticClick(g_hMainWnd);
+    }
+}
+
 INT_PTR CALLBACK KeyBoxProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -257,28 +298,7 @@ INT_PTR CALLBACK KeyBoxProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
         case IDC_KEYBOX_CALIB_SCREEN: PostMessageA(g_hMainWnd, WM_KEYDOWN, VK_HOME, 0); break;
         case IDC_KEYBOX_CURSOR: PostMessageA(g_hMainWnd, WM_KEYDOWN, VK_TAB, 0); break;
         case IDC_KEYBOX_CLEAR: PostMessageA(g_hMainWnd, WM_KEYDOWN, VK_DELETE, 0); break;
-        case IDCANCEL: {
-            const char* text = g_bJapanese
-                                   ? "キーボードがない場合は操作できなくなります。キーボックスを消しますか？"
-                                   : "You cannot operate this test program when keyboard is not connected.Is key box closed?";
-            const char* caption = g_bJapanese ? "補正" : "Calibration";
-            if (MessageBoxA(g_hMainWnd, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-                g_bKeyBoxClosed = TRUE;
-                Sleep(25);
-                InvalidateRect(g_hMainWnd, nullptr, TRUE);
-                DestroyWindow(hDlg);
-                if (g_hKeyBox == hDlg) g_hKeyBox = nullptr;
-            } else if (g_bTestMode && g_hKeyBox && IsWindow(g_hKeyBox) && IsWindowVisible(g_hMainWnd)) {
-                // The key box stays usable while the question is up. Update may
-                // have ended the program inside the question, and "Calib screen"
-                // may have brought back the calibration screen, where the click
-                // would read a touch nobody made: only the test screen, shown,
-                // gets the key box placed and the click.
-                PlaceKeyBox();
-                SyntheticClick(g_hMainWnd);
-            }
-            break;
-        }
+        case IDCANCEL: AskToCloseKeyBox(hDlg); break;
         }
         break;
     case WM_USER: SetFocus(GetDlgItem(hDlg, IDC_KEYBOX_UPDATE)); break;

@@ -431,4 +431,16 @@ uint16_t Word(const std::vector<uint8_t>& record, int word)
     return static_cast<uint16_t>(record[2 * word] | (record[2 * word + 1] << 8));
 }
 
+POINT MiddleOf(HWND window)
+{
+    const RECT r = tb::ScreenRect(window);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool InFrontAt(HWND window, POINT p)
+{
+    HWND under = WindowFromPoint(p);
+    return under && GetAncestor(under, GA_ROOT) == window;
+}
+
 }  // namespace jostel

@@ -147,4 +147,9 @@ size_t Count(uint32_t code);
 std::vector<uint8_t> LastInput(uint32_t code);
 uint16_t Word(const std::vector<uint8_t>& record, int word);
 
+// The middle of a window on the screen.
+POINT MiddleOf(HWND window);
+// The window (or one of its controls) is what a touch at the screen point reaches.
+bool InFrontAt(HWND window, POINT p);
+
 }  // namespace jostel

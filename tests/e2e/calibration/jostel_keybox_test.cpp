@@ -48,6 +48,17 @@ bool EnterLeftHalfTestScreen(LeftHalfTestScreen* s)
     return s->box != nullptr;
 }
 
+// Monitor 2 of 512 x 384 down and right of monitor 1: the window covers the
+// lower right quarter, and the key box's corner lies at the screen's middle.
+const RECT kLowerRightMonitor2 = {512, 384, 1024, 768};
+
+void LowerRightMonitor2Layout()
+{
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+}
+
 // Closes the key box with the close box and Yes.
 void CloseKeyBox(Jostel* j, HWND box)
 {
@@ -257,16 +268,17 @@ TEST(JostelKeyBox, UpdateWhileTheCloseQuestionIsUpEndsWithoutAClick)
 
 TEST(JostelKeyBox, CalibScreenDuringTheCloseQuestionThenNoReadsNoTouch)
 {
-    // "Calib screen" pressed while the close question is up brings the
-    // calibration screen back; No then makes no click there: the touch that
-    // waits in the panel is not read and the first target stays.
+    // A "Calib screen" command that reaches the key box while the close
+    // question is up (the box takes no input then, but a posted command still
+    // arrives) brings the calibration screen back; No then makes no click
+    // there: the touch that waits in the panel is not read and the first target stays.
     Jostel j;
     HWND box = EnterTestScreen(&j);
     ASSERT_TRUE(box);
     tb::PressButton(box, IDCANCEL);
     tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
     ASSERT_TRUE(ask);
-    ClickControl(box, 1004);
+    tb::PressButton(box, 1004);
     ASSERT_TRUE(WaitCrossAt(j.Target(0)));
     const int panel = calib::PanelIndex(0, 9, 0);
     ASSERT_TRUE(tb::sim::InjectTouch(PanelRawX(9, panel), PanelRawY(9, panel)));
@@ -283,11 +295,11 @@ TEST(JostelKeyBox, CalibScreenDuringTheCloseQuestionThenNoReadsNoTouch)
 
 TEST(JostelKeyBox, TheKeyBoxDoesNothingWhileASolveErrorIsUp)
 {
-    // Home, Home back and Enter with no point touched: the solve fails, the
-    // window hides behind the error box and the key box stays on the desktop.
-    // Neither its close box (whose No would click at its corner, on whatever
-    // lies there) nor "Calib screen" (a discard and the window shown again)
-    // may act; after OK the program ends with nothing sent, committed,
+    // Home, Home back and Enter with no point touched: the solve fails and the
+    // window hides behind the error box. A touch where the key box was may
+    // not act: neither its close box (whose No would click at its corner, on
+    // whatever lies there) nor "Calib screen" (a discard and the window shown
+    // again); after OK the program ends with nothing sent, committed,
     // discarded or saved.
     enum Press { CLOSE_BOX, CALIB_SCREEN };
     for (Press press : {CLOSE_BOX, CALIB_SCREEN}) {
@@ -308,7 +320,6 @@ TEST(JostelKeyBox, TheKeyBoxDoesNothingWhileASolveErrorIsUp)
         ASSERT_TRUE(tb::Poll([&] { return !tb::IsVisible(j.window); }));
         // The calibration screen hid the cursor; the box shows it to be answered.
         EXPECT_TRUE(tb::Poll([] { return CursorShowing(); }));
-        ASSERT_TRUE(tb::IsVisible(box));
         const RECT r = tb::ScreenRect(box);
         ClickCatcher catcher(RECT{r.right, r.bottom, r.right + 100, r.bottom + 100});
         ASSERT_TRUE(catcher.Ready());
@@ -361,12 +372,9 @@ TEST(JostelKeyBox, PlacedAtTheCornerOfAWindowOnMonitorTwo)
     // Monitor 2 lies down and right of monitor 1: the window covers the lower
     // right quarter, and the key box sits at that window's corner, also when
     // No on the close question puts it back.
-    const RECT kMonitor2 = {512, 384, 1024, 768};
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+    LowerRightMonitor2Layout();
     Jostel j;
-    HWND box = EnterTestScreen(&j, "S", &kMonitor2);
+    HWND box = EnterTestScreen(&j, "S", &kLowerRightMonitor2);
     ASSERT_TRUE(box);
     RECT r = tb::ScreenRect(box);
     EXPECT_EQ(r.left, 512);
@@ -382,4 +390,128 @@ TEST(JostelKeyBox, PlacedAtTheCornerOfAWindowOnMonitorTwo)
         r = tb::ScreenRect(box);
         return r.left == 512 && r.top == 384;
     })) << "the key box is at (" << r.left << ", " << r.top << ")";
+}
+
+TEST(JostelKeyBox, TheCloseQuestionStaysInFrontWhileItIsUp)
+{
+    // A touch on the key box's close box asks whether to close it. While the
+    // question is up the key box takes no touch: "Calib screen" would bring
+    // the calibration screen over the question and leave a panel user before
+    // a screen that takes no touch. After No the key box works again.
+    Jostel j;
+    HWND box = EnterTestScreen(&j);
+    ASSERT_TRUE(box);
+    const POINT closeBox = HitPoint(box, HTCLOSE);
+    ASSERT_GE(closeBox.x, 0);
+    tb::MouseClick(closeBox.x, closeBox.y);
+    tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, j.process.Pid());
+    ASSERT_TRUE(ask);
+    ClickControl(box, 1004);
+    EXPECT_FALSE(WaitCrossAt(j.Target(0), true, 1500)) << "the calibration screen came back";
+    EXPECT_TRUE(InFrontAt(ask.window, MiddleOf(ask.window))) << "the question is covered";
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 1u);
+
+    ClickControl(ask.window, IDNO);
+    ASSERT_TRUE(tb::WaitGone(ask.window)) << "No did not answer the question";
+    ASSERT_TRUE(WaitTestScreen(&j));
+    ClickControl(box, 1004);
+    EXPECT_TRUE(WaitCrossAt(j.Target(0))) << "the key box does not work after the question";
+}
+
+TEST(JostelKeyBox, ErrorBoxOkTakesATouchAcrossItsWidth)
+{
+    // On monitor 2 the always-on-top key box would lie over part of the
+    // centred error box of a failed solve: a touch on any part of OK closes
+    // the box, and the program ends.
+    LowerRightMonitor2Layout();
+    for (int eighth : {1, 4, 7}) {
+        SCOPED_TRACE(testing::Message() << "OK touched at " << eighth << "/8 of its width");
+        ASSERT_TRUE(tb::sim::Reset());
+        Jostel j;
+        HWND box = EnterTestScreen(&j, "S", &kLowerRightMonitor2);
+        ASSERT_TRUE(box);
+        const RECT keyBox = tb::ScreenRect(box);
+        tb::PostKey(j.window, VK_HOME);
+        ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+        tb::PostKey(j.window, VK_RETURN);
+        tb::MessageBoxInfo error = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(error);
+        ASSERT_TRUE(tb::Poll([&] { return !tb::IsVisible(j.window); }));
+        const RECT ok = tb::ScreenRect(GetDlgItem(error.window, IDOK));
+        RECT overlap;
+        ASSERT_TRUE(IntersectRect(&overlap, &ok, &keyBox)) << "the key box's place no longer meets OK";
+        const POINT at = {ok.left + (ok.right - ok.left) * eighth / 8, (ok.top + ok.bottom) / 2};
+        tb::MouseClick(at.x, at.y);
+        EXPECT_TRUE(tb::WaitGone(error.window)) << "the touch at (" << at.x << ", " << at.y << ") missed OK";
+        if (IsWindow(error.window)) tb::PressButton(error.window, IDOK);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+    }
+}
+
+TEST(JostelKeyBox, ClickBesideTheKeyBoxStaysOnANarrowWindow)
+{
+    // Monitor 2, 400 pixels wide, right of monitor 1: the key box is wider
+    // than the window. The click the program makes to bring its window to
+    // the front lands on that window, not on the program beside it.
+    const RECT kNarrow = {512, 0, 912, 768};
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (400u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (768u << 16) | 768u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x41);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "S", false, &kNarrow));
+    ClickCatcher catcher(RECT{912, 0, 1024, 768});
+    ASSERT_TRUE(catcher.Ready());
+    tb::PostKey(j.window, VK_HOME);
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box);
+    const RECT r = tb::ScreenRect(box);
+    ASSERT_GT(r.right - r.left, kNarrow.right - kNarrow.left) << "the key box fits the window";
+    EXPECT_FALSE(tb::Poll([&] { return catcher.Clicks() > 0; }, 1500)) << "the click landed beside the window";
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    EXPECT_TRUE(InFrontAt(j.window, cursor)) << "the click at (" << cursor.x << ", " << cursor.y
+                                             << ") is off the calibration window";
+}
+
+TEST(JostelKeyBox, EscOnTheKeyBoxAsksAndTheWindowKeepsItsKeys)
+{
+    // Real keys. The calibration screen has the focus: an arrow moves the
+    // target, Home opens the test screen. There the key box has the focus and
+    // Esc asks whether to close it (No keeps it, Yes closes it). With the key
+    // box closed the window has its keys again: Esc does nothing on the test
+    // screen, Enter commits and ends.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    const DWORD pid = j.process.Pid();
+    ASSERT_TRUE(tb::Poll([&] { return GetForegroundWindow() == j.window; })) << "the window is not in front";
+    tb::SendKey(VK_RIGHT);
+    ASSERT_TRUE(WaitCrossAt(j.Target(1))) << "Right did not move the target";
+    tb::SendKey(VK_HOME);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_CALIB_DISCARD, 1, 15000)) << "Home did not open the test screen";
+    ASSERT_TRUE(WaitTestScreen(&j));
+    HWND box = KeyBox(pid);
+    ASSERT_TRUE(box);
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
+        ASSERT_TRUE(tb::Poll([&] { return FocusOf(box) == GetDlgItem(box, 1); }));
+        tb::SendKey(VK_ESCAPE);
+        tb::MessageBoxInfo ask = tb::WaitMessageBox(5000, pid);
+        ASSERT_TRUE(ask) << "Esc on the key box brought no question";
+        EXPECT_EQ(ask.text, "You cannot operate this test program when keyboard is not connected.Is key box closed?");
+        ClickControl(ask.window, answer);
+        ASSERT_TRUE(tb::WaitGone(ask.window));
+        if (answer == IDNO) ASSERT_TRUE(WaitTestScreen(&j));
+    }
+    ASSERT_TRUE(tb::WaitGone(box));
+
+    ASSERT_TRUE(tb::Poll([&] { return GetForegroundWindow() == j.window; })) << "the window is not in front";
+    tb::SendKey(VK_ESCAPE);
+    EXPECT_FALSE(tb::WaitMessageBox(1000, pid));
+    EXPECT_TRUE(j.process.Running()) << "Esc ended the test screen";
+    tb::SendKey(VK_RETURN);
+    DWORD code = 1;
+    ASSERT_TRUE(j.process.WaitExit(15000, &code)) << "Enter did not end the test screen";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT), 1u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 1u);
 }
