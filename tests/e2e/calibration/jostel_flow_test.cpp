@@ -29,6 +29,18 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
     const char* name = calib::RecordValueName(points, 0);
     tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, name);
     tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, name);
+    // Records of the other point counts and of the other device kind, stored
+    // by earlier calibrations: the save leaves them as they are.
+    std::vector<std::pair<const char*, std::vector<uint8_t>>> others;
+    for (uint16_t product : {uint16_t(0x0500), calib::kProductIdS})
+        for (int n : {9, 12, 20})
+            if (std::string(calib::RecordValueName(n, product)) != name)
+                others.emplace_back(calib::RecordValueName(n, product),
+                                    std::vector<uint8_t>(calib::RecordBytes(n), static_cast<uint8_t>(0x30 + n)));
+    for (const auto& other : others)
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            ASSERT_TRUE(tb::reg::SetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, other.first,
+                                           other.second.data(), other.second.size()));
     ASSERT_TRUE(TouchAll(&j));
 
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
@@ -64,6 +76,12 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
         ASSERT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, name, &stored, &type));
         EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
         EXPECT_EQ(stored, saved);
+        for (const auto& other : others) {
+            stored.clear();
+            EXPECT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, other.first,
+                                           &stored));
+            EXPECT_EQ(stored, other.second) << other.first << " was changed";
+        }
     }
 }
 
@@ -189,6 +207,33 @@ TEST(JostelCalibration, HomeBackReadsPointCountAndRotationAgain)
     ASSERT_TRUE(TouchAll(&j));
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
     EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB), PinnedRecord(20));
+}
+
+TEST(JostelCalibration, BackFromTheTestScreenToTouchOnePointAgainKeepsTheOthers)
+{
+    // A whole calibration is sent; back on the calibration screen the user
+    // touches only the first target again and ends with Enter: the other
+    // points of the run still count, the same record is sent and saved.
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0));
+    ASSERT_TRUE(TouchAll(&j));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    ASSERT_TRUE(WaitTestScreen(&j));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 2, 15000)) << "no second record sent";
+    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB), PinnedRecord(9));
+    ASSERT_TRUE(WaitTestScreen(&j));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(j.process.WaitExit(15000));
+    std::vector<uint8_t> saved = PinnedRecord(9), stored;
+    saved[0] = 0x7C;  // 6012, the saved marker
+    saved[1] = 0x17;
+    ASSERT_TRUE(tb::reg::GetBinary(HKEY_CURRENT_USER, kUserKey, "Caldata9", &stored));
+    EXPECT_EQ(stored, saved);
 }
 
 TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
