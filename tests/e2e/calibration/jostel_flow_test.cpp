@@ -113,26 +113,49 @@ TEST(JostelCalibration, TwentyPointsInEveryRotation)
 
 TEST(JostelCalibration, ProductId0512UsesTheSecondFormsAndNames)
 {
+    // The product id of the last touch read decides: a calibration whose
+    // last touch comes from another device goes back to the plain forms.
+    struct Case {
+        const char* what;
+        uint16_t lastProduct;
+        bool second;
+    } cases[] = {{"every touch from 0x0512", 0x0512, true}, {"the last touch from 0x0500", 0x0500, false}};
     SetPointCount(12);
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 12, 0));
-    ASSERT_TRUE(TouchAll(&j, {}, 0, 0x0512));
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 15000));
-    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), PinnedRecord(12));
-    tb::PostKey(j.window, VK_RETURN);
-    ASSERT_TRUE(j.process.WaitExit(15000));
-    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT_S), 1u);
-    EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
-    tb::sim::State st;
-    ASSERT_TRUE(tb::sim::GetState(&st));
-    EXPECT_EQ(st.calibS, tb::sim::CalibHeld::Committed);
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
-        std::vector<uint8_t> stored;
-        ASSERT_TRUE(tb::reg::GetBinary(root, path, "Caldata12S", &stored));
-        EXPECT_EQ(stored.size(), 160u);
-        EXPECT_EQ(Word(stored, 0), 6012);
-        EXPECT_FALSE(tb::reg::ValueExists(root, path, "Caldata12"));
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            for (const char* name : {"Caldata12", "Caldata12S"})
+                tb::reg::DeleteValue(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, name);
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 12, 0));
+        for (int s = 0; s < 12; ++s) {
+            ASSERT_TRUE(TouchTarget(&j, s, {}, 0, s == 11 ? k.lastProduct : uint16_t(0x0512))) << "target " << s;
+            if (s < 11) {
+                ASSERT_TRUE(WaitCrossAt(j.Target(s + 1)));
+            }
+        }
+        const uint32_t send = k.second ? IOCTL_WEXANT_SET_CALIB_S : IOCTL_WEXANT_SET_CALIB;
+        ASSERT_TRUE(tb::sim::WaitRequest(send, 1, 15000));
+        EXPECT_EQ(LastInput(send), PinnedRecord(12));
+        ASSERT_TRUE(WaitTestScreen(&j));
+        tb::PostKey(j.window, VK_RETURN);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+        EXPECT_EQ(Count(k.second ? IOCTL_WEXANT_CALIB_COMMIT_S : IOCTL_WEXANT_CALIB_COMMIT), 1u);
+        EXPECT_EQ(Count(k.second ? IOCTL_WEXANT_SET_CALIB : IOCTL_WEXANT_SET_CALIB_S) +
+                      Count(k.second ? IOCTL_WEXANT_CALIB_COMMIT : IOCTL_WEXANT_CALIB_COMMIT_S),
+                  0u);
+        tb::sim::State st;
+        ASSERT_TRUE(tb::sim::GetState(&st));
+        EXPECT_EQ(k.second ? st.calibS : st.calib, tb::sim::CalibHeld::Committed);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
+            std::vector<uint8_t> stored;
+            ASSERT_TRUE(tb::reg::GetBinary(root, path, k.second ? "Caldata12S" : "Caldata12", &stored));
+            EXPECT_EQ(stored.size(), 160u);
+            EXPECT_EQ(Word(stored, 0), 6012);
+            EXPECT_FALSE(tb::reg::ValueExists(root, path, k.second ? "Caldata12" : "Caldata12S"));
+        }
     }
 }
 
@@ -276,28 +299,80 @@ TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
     }
 }
 
-TEST(JostelCalibration, DataReadErrorWithoutTheDriverKeepsTheTarget)
+TEST(JostelCalibration, DataReadErrorKeepsTheTarget)
 {
-    ASSERT_TRUE(tb::sim::StopDriver());
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    POINT first = j.Target(0);
-    tb::MouseClick(first.x, first.y);
-    tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box.caption, "Jostel");
-    EXPECT_EQ(box.text, "Data Read error");
-    tb::PressButton(box.window, IDOK);
-    ASSERT_TRUE(tb::WaitGone(box.window));
-    // The same target waits for another touch; with the driver back it advances once.
-    EXPECT_TRUE(WaitCrossAt(first));
-    EXPECT_FALSE(RedCrossAt(j.Target(1)));
-    ASSERT_TRUE(tb::sim::StartDriver());
-    ASSERT_TRUE(tb::sim::Reset());
-    ASSERT_TRUE(TouchTarget(&j, 0));
-    EXPECT_TRUE(WaitCrossAt(j.Target(1)));
-    EXPECT_FALSE(RedCrossAt(first));
-    EXPECT_FALSE(RedCrossAt(j.Target(2)));
+    // The driver gone (its device does not open, so the rotation is SpinTop's
+    // alone) or only its touch read failing: the box, and the same target
+    // waits for another touch; with the driver answering again it advances once.
+    struct Case {
+        const char* what;
+        bool stopped;
+    } cases[] = {{"driver missing", true}, {"touch read fails", false}};
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kDriverKey, "SpinTop", 3);
+    SetPointCount(12);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::StartDriver());
+        ASSERT_TRUE(tb::sim::Reset());
+        if (k.stopped) {
+            ASSERT_TRUE(tb::sim::StopDriver());
+        } else {
+            ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_READ_TOUCH));
+        }
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 12, 3));
+        // Three quarter turns: 3 columns by 4 rows.
+        ASSERT_TRUE(MoveCross(&j, VK_RIGHT, 0, 1));
+        ASSERT_TRUE(MoveCross(&j, VK_LEFT, 1, 0));
+        POINT first = j.Target(0);
+        tb::MouseClick(first.x, first.y);
+        tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box.caption, "Jostel");
+        EXPECT_EQ(box.text, "Data Read error");
+        tb::PressButton(box.window, IDOK);
+        ASSERT_TRUE(tb::WaitGone(box.window));
+        EXPECT_TRUE(WaitCrossAt(first));
+        EXPECT_FALSE(RedCrossAt(j.Target(1)));
+        ASSERT_TRUE(tb::sim::StartDriver());
+        ASSERT_TRUE(tb::sim::Reset());
+        ASSERT_TRUE(TouchTarget(&j, 0));
+        EXPECT_TRUE(WaitCrossAt(j.Target(1)));
+        EXPECT_FALSE(RedCrossAt(first));
+        EXPECT_FALSE(RedCrossAt(j.Target(2)));
+        tb::PostKey(j.window, VK_ESCAPE);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+    }
+}
+
+TEST(JostelCalibration, ClosingTheWindowEndsWithoutADriverRequest)
+{
+    // A close request from outside ends the program on either screen with
+    // nothing committed, discarded or saved (the record sent stays as sent).
+    struct Case {
+        const char* what;
+        bool whole;  // every target touched: the test screen with the record sent
+    } cases[] = {{"calibration screen", false}, {"test screen", true}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 9, 0));
+        if (k.whole) {
+            ASSERT_TRUE(TouchAll(&j));
+            ASSERT_TRUE(WaitTestScreen(&j));
+        } else {
+            ASSERT_TRUE(TouchTarget(&j, 0));
+            ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+        }
+        PostMessageA(j.window, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(j.process.WaitExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB), k.whole ? 1u : 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT) + Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+    }
 }
 
 TEST(JostelStart, SecondInstanceEndsSilently)
