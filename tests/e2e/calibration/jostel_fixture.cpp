@@ -431,4 +431,10 @@ uint16_t Word(const std::vector<uint8_t>& record, int word)
     return static_cast<uint16_t>(record[2 * word] | (record[2 * word + 1] << 8));
 }
 
+bool CalibrateToTestScreen(Jostel* j, int points, int rotation)
+{
+    return Start(j, points, rotation) && TouchAll(j) &&
+           tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000) && WaitTestScreen(j);
+}
+
 }  // namespace jostel

@@ -147,4 +147,8 @@ size_t Count(uint32_t code);
 std::vector<uint8_t> LastInput(uint32_t code);
 uint16_t Word(const std::vector<uint8_t>& record, int word);
 
+// Starts a calibration, touches every target and waits until the record is
+// sent and the test screen has settled.
+bool CalibrateToTestScreen(Jostel* j, int points = 9, int rotation = 0);
+
 }  // namespace jostel

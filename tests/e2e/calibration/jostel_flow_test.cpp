@@ -238,10 +238,7 @@ TEST(JostelCalibration, BackFromTheTestScreenToTouchOnePointAgainKeepsTheOthers)
     // touches only the first target again and ends with Enter: the other
     // points of the run still count, the same record is sent and saved.
     Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    ASSERT_TRUE(TouchAll(&j));
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
-    ASSERT_TRUE(WaitTestScreen(&j));
+    ASSERT_TRUE(CalibrateToTestScreen(&j));
     tb::PostKey(j.window, VK_HOME);
     ASSERT_TRUE(WaitCrossAt(j.Target(0)));
     ASSERT_TRUE(TouchTarget(&j, 0));

@@ -285,10 +285,7 @@ TEST(JostelRecord, SavingCreatesMissingKeysAndSkipsALockedOne)
             ASSERT_FALSE(tb::reg::KeyExists(k.root, k.path));
         }
         Jostel j;
-        ASSERT_TRUE(Start(&j, 9, 0));
-        ASSERT_TRUE(TouchAll(&j));
-        ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
-        ASSERT_TRUE(WaitTestScreen(&j));
+        ASSERT_TRUE(CalibrateToTestScreen(&j));
         tb::PostKey(j.window, VK_RETURN);
         ASSERT_TRUE(j.process.WaitExit(15000));
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
