@@ -195,6 +195,42 @@ TEST(JostelCalibration, EscAfterTheTestScreenAndBackUsesTheSecondDiscard)
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
 }
 
+TEST(JostelCalibration, RefusedDriverRequestsChangeNothingTheUserSees)
+{
+    // The driver refuses the record, its commit or its discard: the program
+    // goes on as if it had taken them, up to the saved record and the end.
+    struct Case {
+        uint32_t refused;
+        bool whole;  // a whole calibration ended with Enter; else Esc at once
+    } cases[] = {{IOCTL_WEXANT_SET_CALIB, true}, {IOCTL_WEXANT_CALIB_COMMIT, true}, {IOCTL_WEXANT_CALIB_DISCARD, false}};
+    std::vector<uint8_t> saved = PinnedRecord(9);
+    saved[0] = 0x7C;  // 6012, the saved marker
+    saved[1] = 0x17;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "refused 0x" << std::hex << k.refused);
+        ASSERT_TRUE(tb::sim::Reset());
+        tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, "Caldata9");
+        ASSERT_TRUE(tb::sim::FailCode(k.refused));
+        Jostel j;
+        if (k.whole) {
+            ASSERT_TRUE(CalibrateToTestScreen(&j));
+            tb::PostKey(j.window, VK_RETURN);
+        } else {
+            ASSERT_TRUE(Start(&j, 9, 0));
+            tb::PostKey(j.window, VK_ESCAPE);
+        }
+        DWORD code = 1;
+        ASSERT_TRUE(j.process.WaitExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(Count(k.refused), 1u);
+        std::vector<uint8_t> stored;
+        EXPECT_EQ(tb::reg::GetBinary(HKEY_CURRENT_USER, kUserKey, "Caldata9", &stored), k.whole);
+        if (k.whole) {
+            EXPECT_EQ(stored, saved);
+        }
+    }
+}
+
 TEST(JostelCalibration, HomeThenEnterCommitsAndSavesNothing)
 {
     Jostel j;
