@@ -301,3 +301,24 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         ASSERT_TRUE(j.process.WaitExit(15000));
     }
 }
+
+TEST(JostelScreen, TheLastTouchOnMonitorTwoBringsTheKeyBoxToItsCorner)
+{
+    // Monitor 2 lies down and right of monitor 1: once its last target is
+    // touched, the test screen's key box sits at the window's corner there.
+    const RECT kMonitor2 = {512, 384, 1024, 768};
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "S", false, &kMonitor2));
+    ASSERT_TRUE(TouchAll(&j));
+    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box) << "no key box on the test screen";
+    RECT r = {};
+    EXPECT_TRUE(tb::Poll([&] {
+        r = tb::ScreenRect(box);
+        return r.left == 512 && r.top == 384;
+    })) << "the key box is at (" << r.left << ", " << r.top << ")";
+}
