@@ -151,4 +151,8 @@ uint16_t Word(const std::vector<uint8_t>& record, int word);
 // sent and the test screen has settled.
 bool CalibrateToTestScreen(Jostel* j, int points = 9, int rotation = 0);
 
+// The layout with monitor 2 (512 x 384) down and right of monitor 1 (512 x
+// 384): the rectangle that a calibration of monitor 2 covers.
+RECT UseMonitor2DownRight();
+
 }  // namespace jostel

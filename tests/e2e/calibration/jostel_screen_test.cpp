@@ -306,12 +306,9 @@ TEST(JostelScreen, TheLastTouchOnMonitorTwoBringsTheKeyBoxToItsCorner)
 {
     // Monitor 2 lies down and right of monitor 1: once its last target is
     // touched, the test screen's key box sits at the window's corner there.
-    const RECT kMonitor2 = {512, 384, 1024, 768};
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+    const RECT monitor2 = UseMonitor2DownRight();
     Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0, "S", false, &kMonitor2));
+    ASSERT_TRUE(Start(&j, 9, 0, "S", false, &monitor2));
     ASSERT_TRUE(TouchAll(&j));
     ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000));
     HWND box = KeyBox(j.process.Pid());
