@@ -443,4 +443,18 @@ bool InFrontAt(HWND window, POINT p)
     return under && GetAncestor(under, GA_ROOT) == window;
 }
 
+bool CalibrateToTestScreen(Jostel* j, int points, int rotation)
+{
+    return Start(j, points, rotation) && TouchAll(j) &&
+           tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000) && WaitTestScreen(j);
+}
+
+RECT UseMonitor2DownRight()
+{
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
+    return RECT{512, 384, 1024, 768};
+}
+
 }  // namespace jostel

@@ -152,4 +152,12 @@ POINT MiddleOf(HWND window);
 // The window (or one of its controls) is what a touch at the screen point reaches.
 bool InFrontAt(HWND window, POINT p);
 
+// Starts a calibration, touches every target and waits until the record is
+// sent and the test screen has settled.
+bool CalibrateToTestScreen(Jostel* j, int points = 9, int rotation = 0);
+
+// The layout with monitor 2 (512 x 384) down and right of monitor 1 (512 x
+// 384): the rectangle that a calibration of monitor 2 covers.
+RECT UseMonitor2DownRight();
+
 }  // namespace jostel

@@ -29,6 +29,18 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
     const char* name = calib::RecordValueName(points, 0);
     tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, name);
     tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, name);
+    // Records of the other point counts and of the other device kind, stored
+    // by earlier calibrations: the save leaves them as they are.
+    std::vector<std::pair<const char*, std::vector<uint8_t>>> others;
+    for (uint16_t product : {uint16_t(0x0500), calib::kProductIdS})
+        for (int n : {9, 12, 20})
+            if (std::string(calib::RecordValueName(n, product)) != name)
+                others.emplace_back(calib::RecordValueName(n, product),
+                                    std::vector<uint8_t>(calib::RecordBytes(n), static_cast<uint8_t>(0x30 + n)));
+    for (const auto& other : others)
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            ASSERT_TRUE(tb::reg::SetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, other.first,
+                                           other.second.data(), other.second.size()));
     ASSERT_TRUE(TouchAll(&j));
 
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
@@ -64,6 +76,12 @@ void CalibrateAndSave(int points, int rotation, uint32_t spinTop, uint32_t drive
         ASSERT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, name, &stored, &type));
         EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
         EXPECT_EQ(stored, saved);
+        for (const auto& other : others) {
+            stored.clear();
+            EXPECT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, other.first,
+                                           &stored));
+            EXPECT_EQ(stored, other.second) << other.first << " was changed";
+        }
     }
 }
 
@@ -95,26 +113,49 @@ TEST(JostelCalibration, TwentyPointsInEveryRotation)
 
 TEST(JostelCalibration, ProductId0512UsesTheSecondFormsAndNames)
 {
+    // The product id of the last touch read decides: a calibration whose
+    // last touch comes from another device goes back to the plain forms.
+    struct Case {
+        const char* what;
+        uint16_t lastProduct;
+        bool second;
+    } cases[] = {{"every touch from 0x0512", 0x0512, true}, {"the last touch from 0x0500", 0x0500, false}};
     SetPointCount(12);
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 12, 0));
-    ASSERT_TRUE(TouchAll(&j, {}, 0, 0x0512));
-    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB_S, 1, 15000));
-    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB_S), PinnedRecord(12));
-    tb::PostKey(j.window, VK_RETURN);
-    ASSERT_TRUE(j.process.WaitExit(15000));
-    EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT_S), 1u);
-    EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB) + Count(IOCTL_WEXANT_CALIB_COMMIT), 0u);
-    tb::sim::State st;
-    ASSERT_TRUE(tb::sim::GetState(&st));
-    EXPECT_EQ(st.calibS, tb::sim::CalibHeld::Committed);
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
-        std::vector<uint8_t> stored;
-        ASSERT_TRUE(tb::reg::GetBinary(root, path, "Caldata12S", &stored));
-        EXPECT_EQ(stored.size(), 160u);
-        EXPECT_EQ(Word(stored, 0), 6012);
-        EXPECT_FALSE(tb::reg::ValueExists(root, path, "Caldata12"));
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            for (const char* name : {"Caldata12", "Caldata12S"})
+                tb::reg::DeleteValue(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, name);
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 12, 0));
+        for (int s = 0; s < 12; ++s) {
+            ASSERT_TRUE(TouchTarget(&j, s, {}, 0, s == 11 ? k.lastProduct : uint16_t(0x0512))) << "target " << s;
+            if (s < 11) {
+                ASSERT_TRUE(WaitCrossAt(j.Target(s + 1)));
+            }
+        }
+        const uint32_t send = k.second ? IOCTL_WEXANT_SET_CALIB_S : IOCTL_WEXANT_SET_CALIB;
+        ASSERT_TRUE(tb::sim::WaitRequest(send, 1, 15000));
+        EXPECT_EQ(LastInput(send), PinnedRecord(12));
+        ASSERT_TRUE(WaitTestScreen(&j));
+        tb::PostKey(j.window, VK_RETURN);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+        EXPECT_EQ(Count(k.second ? IOCTL_WEXANT_CALIB_COMMIT_S : IOCTL_WEXANT_CALIB_COMMIT), 1u);
+        EXPECT_EQ(Count(k.second ? IOCTL_WEXANT_SET_CALIB : IOCTL_WEXANT_SET_CALIB_S) +
+                      Count(k.second ? IOCTL_WEXANT_CALIB_COMMIT : IOCTL_WEXANT_CALIB_COMMIT_S),
+                  0u);
+        tb::sim::State st;
+        ASSERT_TRUE(tb::sim::GetState(&st));
+        EXPECT_EQ(k.second ? st.calibS : st.calib, tb::sim::CalibHeld::Committed);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
+            std::vector<uint8_t> stored;
+            ASSERT_TRUE(tb::reg::GetBinary(root, path, k.second ? "Caldata12S" : "Caldata12", &stored));
+            EXPECT_EQ(stored.size(), 160u);
+            EXPECT_EQ(Word(stored, 0), 6012);
+            EXPECT_FALSE(tb::reg::ValueExists(root, path, k.second ? "Caldata12" : "Caldata12S"));
+        }
     }
 }
 
@@ -154,6 +195,42 @@ TEST(JostelCalibration, EscAfterTheTestScreenAndBackUsesTheSecondDiscard)
     EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
 }
 
+TEST(JostelCalibration, RefusedDriverRequestsChangeNothingTheUserSees)
+{
+    // The driver refuses the record, its commit or its discard: the program
+    // goes on as if it had taken them, up to the saved record and the end.
+    struct Case {
+        uint32_t refused;
+        bool whole;  // a whole calibration ended with Enter; else Esc at once
+    } cases[] = {{IOCTL_WEXANT_SET_CALIB, true}, {IOCTL_WEXANT_CALIB_COMMIT, true}, {IOCTL_WEXANT_CALIB_DISCARD, false}};
+    std::vector<uint8_t> saved = PinnedRecord(9);
+    saved[0] = 0x7C;  // 6012, the saved marker
+    saved[1] = 0x17;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "refused 0x" << std::hex << k.refused);
+        ASSERT_TRUE(tb::sim::Reset());
+        tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, "Caldata9");
+        ASSERT_TRUE(tb::sim::FailCode(k.refused));
+        Jostel j;
+        if (k.whole) {
+            ASSERT_TRUE(CalibrateToTestScreen(&j));
+            tb::PostKey(j.window, VK_RETURN);
+        } else {
+            ASSERT_TRUE(Start(&j, 9, 0));
+            tb::PostKey(j.window, VK_ESCAPE);
+        }
+        DWORD code = 1;
+        ASSERT_TRUE(j.process.WaitExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(Count(k.refused), 1u);
+        std::vector<uint8_t> stored;
+        EXPECT_EQ(tb::reg::GetBinary(HKEY_CURRENT_USER, kUserKey, "Caldata9", &stored), k.whole);
+        if (k.whole) {
+            EXPECT_EQ(stored, saved);
+        }
+    }
+}
+
 TEST(JostelCalibration, HomeThenEnterCommitsAndSavesNothing)
 {
     Jostel j;
@@ -189,6 +266,30 @@ TEST(JostelCalibration, HomeBackReadsPointCountAndRotationAgain)
     ASSERT_TRUE(TouchAll(&j));
     ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
     EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB), PinnedRecord(20));
+}
+
+TEST(JostelCalibration, BackFromTheTestScreenToTouchOnePointAgainKeepsTheOthers)
+{
+    // A whole calibration is sent; back on the calibration screen the user
+    // touches only the first target again and ends with Enter: the other
+    // points of the run still count, the same record is sent and saved.
+    Jostel j;
+    ASSERT_TRUE(CalibrateToTestScreen(&j));
+    tb::PostKey(j.window, VK_HOME);
+    ASSERT_TRUE(WaitCrossAt(j.Target(0)));
+    ASSERT_TRUE(TouchTarget(&j, 0));
+    ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 2, 15000)) << "no second record sent";
+    EXPECT_EQ(LastInput(IOCTL_WEXANT_SET_CALIB), PinnedRecord(9));
+    ASSERT_TRUE(WaitTestScreen(&j));
+    tb::PostKey(j.window, VK_RETURN);
+    ASSERT_TRUE(j.process.WaitExit(15000));
+    std::vector<uint8_t> saved = PinnedRecord(9), stored;
+    saved[0] = 0x7C;  // 6012, the saved marker
+    saved[1] = 0x17;
+    ASSERT_TRUE(tb::reg::GetBinary(HKEY_CURRENT_USER, kUserKey, "Caldata9", &stored));
+    EXPECT_EQ(stored, saved);
 }
 
 TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
@@ -231,28 +332,81 @@ TEST(JostelCalibration, FailedSolvesShowTheirBoxAndEndWithNothingSent)
     }
 }
 
-TEST(JostelCalibration, DataReadErrorWithoutTheDriverKeepsTheTarget)
+TEST(JostelCalibration, DataReadErrorKeepsTheTarget)
 {
-    ASSERT_TRUE(tb::sim::StopDriver());
-    Jostel j;
-    ASSERT_TRUE(Start(&j, 9, 0));
-    POINT first = j.Target(0);
-    tb::MouseClick(first.x, first.y);
-    tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box.caption, "Jostel");
-    EXPECT_EQ(box.text, "Data Read error");
-    tb::PressButton(box.window, IDOK);
-    ASSERT_TRUE(tb::WaitGone(box.window));
-    // The same target waits for another touch; with the driver back it advances once.
-    EXPECT_TRUE(WaitCrossAt(first));
-    EXPECT_FALSE(RedCrossAt(j.Target(1)));
-    ASSERT_TRUE(tb::sim::StartDriver());
-    ASSERT_TRUE(tb::sim::Reset());
-    ASSERT_TRUE(TouchTarget(&j, 0));
-    EXPECT_TRUE(WaitCrossAt(j.Target(1)));
-    EXPECT_FALSE(RedCrossAt(first));
-    EXPECT_FALSE(RedCrossAt(j.Target(2)));
+    // The driver gone (its device does not open, so the rotation is SpinTop's
+    // alone) or only its touch read failing: the box, and the same target
+    // waits for another touch; with the driver answering again it advances once.
+    struct Case {
+        const char* what;
+        bool stopped;
+    } cases[] = {{"driver missing", true}, {"touch read fails", false}};
+    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kDriverKey, "SpinTop", 3);
+    SetPointCount(12);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::StartDriver());
+        ASSERT_TRUE(tb::sim::Reset());
+        if (k.stopped) {
+            ASSERT_TRUE(tb::sim::StopDriver());
+        } else {
+            ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_READ_TOUCH));
+        }
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 12, 3));
+        // Three quarter turns: 3 columns by 4 rows.
+        ASSERT_TRUE(MoveCross(&j, VK_RIGHT, 0, 1));
+        ASSERT_TRUE(MoveCross(&j, VK_LEFT, 1, 0));
+        POINT first = j.Target(0);
+        tb::MouseClick(first.x, first.y);
+        tb::MessageBoxInfo box = tb::WaitMessageBox(5000, j.process.Pid());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box.caption, "Jostel");
+        EXPECT_EQ(box.text, "Data Read error");
+        tb::PressButton(box.window, IDOK);
+        ASSERT_TRUE(tb::WaitGone(box.window));
+        // A move would follow the box at once: give it the time to show.
+        EXPECT_FALSE(WaitCrossAt(j.Target(1), true, 1500)) << "the target moved on";
+        EXPECT_TRUE(RedCrossAt(first));
+        ASSERT_TRUE(tb::sim::StartDriver());
+        ASSERT_TRUE(tb::sim::Reset());
+        ASSERT_TRUE(TouchTarget(&j, 0));
+        EXPECT_TRUE(WaitCrossAt(j.Target(1)));
+        EXPECT_FALSE(WaitCrossAt(j.Target(2), true, 1500)) << "the target moved on twice";
+        EXPECT_FALSE(RedCrossAt(first));
+        tb::PostKey(j.window, VK_ESCAPE);
+        ASSERT_TRUE(j.process.WaitExit(15000));
+    }
+}
+
+TEST(JostelCalibration, ClosingTheWindowEndsWithoutADriverRequest)
+{
+    // A close request from outside ends the program on either screen with
+    // nothing committed, discarded or saved (the record sent stays as sent).
+    struct Case {
+        const char* what;
+        bool whole;  // every target touched: the test screen with the record sent
+    } cases[] = {{"calibration screen", false}, {"test screen", true}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_TRUE(tb::sim::Reset());
+        Jostel j;
+        ASSERT_TRUE(Start(&j, 9, 0));
+        if (k.whole) {
+            ASSERT_TRUE(TouchAll(&j));
+            ASSERT_TRUE(WaitTestScreen(&j));
+        } else {
+            ASSERT_TRUE(TouchTarget(&j, 0));
+            ASSERT_TRUE(WaitCrossAt(j.Target(1)));
+        }
+        PostMessageA(j.window, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(j.process.WaitExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_SET_CALIB), k.whole ? 1u : 0u);
+        EXPECT_EQ(Count(IOCTL_WEXANT_CALIB_COMMIT) + Count(IOCTL_WEXANT_CALIB_DISCARD), 0u);
+        EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kUserKey, "Caldata9"));
+    }
 }
 
 TEST(JostelStart, SecondInstanceEndsSilently)

@@ -8,6 +8,8 @@
 
 #include "jostel_fixture.h"
 
+#include <sddl.h>
+
 using namespace jostel;
 using wexant::IOCTL_WEXANT_CALIB_COMMIT;
 using wexant::IOCTL_WEXANT_CALIB_DISCARD;
@@ -25,6 +27,30 @@ std::vector<uint32_t> LoggedCodes(std::initializer_list<uint32_t> codes)
         for (uint32_t c : codes)
             if (r.code == c) seen.push_back(r.code);
     return seen;
+}
+
+bool SetKeySecurity(HKEY root, const char* path, const char* sddl)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr) &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    if (sd) LocalFree(sd);
+    RegCloseKey(key);
+    return ok;
+}
+
+// Everyone may only read the key (and set its security back): nothing can be
+// written into it, nor can it be opened for writing.
+bool OnlyReadable(HKEY root, const char* path)
+{
+    return tb::reg::CreateKey(root, path) && SetKeySecurity(root, path, "D:P(A;;KRWD;;;WD)");
+}
+
+bool Writable(HKEY root, const char* path)
+{
+    return SetKeySecurity(root, path, "D:P(A;;KA;;;WD)");
 }
 
 void ExpectNoRecordSaved()
@@ -227,18 +253,22 @@ TEST(JostelRecord, SentThenDiscardedIsNeverSaved)
     ExpectNoRecordSaved();
 }
 
-TEST(JostelRecord, SavingCreatesMissingKeys)
+TEST(JostelRecord, SavingCreatesMissingKeysAndSkipsALockedOne)
 {
     // Neither the user's settings key (with its parent) nor the driver's key
     // exists: both are made, each with the saved record. Without the user's
-    // key the built-in Option applies: 9 points.
+    // key the built-in Option applies: 9 points. A key that only lets the
+    // user read it cannot take the record: the other key still gets it.
     struct Case {
         const char* what;
         HKEY root;
-        const char* removed;
+        const char* path;
+        bool locked;  // the key is there, readable only; else it is removed
     } cases[] = {
-        {"per-user key and its parent missing", HKEY_CURRENT_USER, "Software\\Tarsido"},
-        {"driver's key missing", HKEY_LOCAL_MACHINE, kDriverKey},
+        {"per-user key and its parent missing", HKEY_CURRENT_USER, "Software\\Tarsido", false},
+        {"driver's key missing", HKEY_LOCAL_MACHINE, kDriverKey, false},
+        {"driver's key read-only", HKEY_LOCAL_MACHINE, kDriverKey, true},
+        {"per-user key read-only", HKEY_CURRENT_USER, kUserKey, true},
     };
     std::vector<uint8_t> saved = PinnedRecord(9);
     saved[0] = 0x7C;  // 6012, the saved marker
@@ -248,20 +278,29 @@ TEST(JostelRecord, SavingCreatesMissingKeys)
         ASSERT_TRUE(tb::sim::Reset());
         tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kDriverKey, "Caldata9");
         tb::reg::DeleteValue(HKEY_CURRENT_USER, kUserKey, "Caldata9");
-        tb::reg::DeleteTree(k.root, k.removed);
-        ASSERT_FALSE(tb::reg::KeyExists(k.root, k.removed));
+        if (k.locked) {
+            ASSERT_TRUE(OnlyReadable(k.root, k.path));
+        } else {
+            tb::reg::DeleteTree(k.root, k.path);
+            ASSERT_FALSE(tb::reg::KeyExists(k.root, k.path));
+        }
         Jostel j;
-        ASSERT_TRUE(Start(&j, 9, 0));
-        ASSERT_TRUE(TouchAll(&j));
-        ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_CALIB, 1, 15000));
-        ASSERT_TRUE(WaitTestScreen(&j));
+        ASSERT_TRUE(CalibrateToTestScreen(&j));
         tb::PostKey(j.window, VK_RETURN);
         ASSERT_TRUE(j.process.WaitExit(15000));
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const char* where = root == HKEY_CURRENT_USER ? "per-user key" : "driver's key";
+            const char* path = root == HKEY_CURRENT_USER ? kUserKey : kDriverKey;
             std::vector<uint8_t> stored;
-            EXPECT_TRUE(tb::reg::GetBinary(root, root == HKEY_CURRENT_USER ? kUserKey : kDriverKey, "Caldata9",
-                                           &stored));
-            EXPECT_EQ(stored, saved) << (root == HKEY_CURRENT_USER ? "per-user key" : "driver's key");
+            if (k.locked && root == k.root) {
+                EXPECT_FALSE(tb::reg::ValueExists(root, path, "Caldata9")) << where;
+                continue;
+            }
+            EXPECT_TRUE(tb::reg::GetBinary(root, path, "Caldata9", &stored)) << where;
+            EXPECT_EQ(stored, saved) << where;
+        }
+        if (k.locked) {
+            ASSERT_TRUE(Writable(k.root, k.path));
         }
     }
 }

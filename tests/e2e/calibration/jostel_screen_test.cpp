@@ -301,3 +301,21 @@ TEST(JostelScreen, PlacementByMonitorLayoutAndDeviceMarking)
         ASSERT_TRUE(j.process.WaitExit(15000));
     }
 }
+
+TEST(JostelScreen, TheLastTouchOnMonitorTwoBringsTheKeyBoxToItsCorner)
+{
+    // Monitor 2 lies down and right of monitor 1: once its last target is
+    // touched, the test screen's key box sits at the window's corner there.
+    const RECT monitor2 = UseMonitor2DownRight();
+    Jostel j;
+    ASSERT_TRUE(Start(&j, 9, 0, "S", false, &monitor2));
+    ASSERT_TRUE(TouchAll(&j));
+    ASSERT_TRUE(tb::sim::WaitRequest(wexant::IOCTL_WEXANT_SET_CALIB, 1, 15000));
+    HWND box = KeyBox(j.process.Pid());
+    ASSERT_TRUE(box) << "no key box on the test screen";
+    RECT r = {};
+    EXPECT_TRUE(tb::Poll([&] {
+        r = tb::ScreenRect(box);
+        return r.left == 512 && r.top == 384;
+    })) << "the key box is at (" << r.left << ", " << r.top << ")";
+}
