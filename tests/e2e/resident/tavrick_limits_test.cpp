@@ -219,6 +219,51 @@ TEST_F(Resident, RefusedOptionIsTriedFiveTimesAndStartUpGoesOn)
     EXPECT_TRUE(process_.Running());
 }
 
+// The floating window's icon control is handed icons the program loads, and a
+// static control never frees them: each time the window goes, switched off by
+// the settings or at the end of the session or the program, the icon it
+// showed is freed with it.
+TEST_F(Resident, FloatingWindowFreesItsIconWhenItGoes)
+{
+    const struct Case {
+        const char* what;
+        UINT message;  // 0: the settings switch the floating window off
+        WPARAM wParam;
+    } cases[] = {
+        {"switched off", 0, 0},
+        {"session ends", WM_ENDSESSION, TRUE},
+        {"program told to end", WM_DESTROY, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON);
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitRunning());
+        HWND floating = FloatWindow();
+        ASSERT_TRUE(floating);
+        SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The right-button icon is one the program loaded and handed to the control.
+        PostMessageA(Main(), kTrayNotify, 1, WM_LBUTTONUP);
+        ASSERT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
+        const HICON held = reinterpret_cast<HICON>(SendDlgItemMessageA(floating, kFloatIconId, STM_GETICON, 0, 0));
+        ASSERT_TRUE(held);
+        ASSERT_FALSE(IconDestroyed(held));
+
+        if (c.message == WM_DESTROY) {
+            ASSERT_TRUE(Stop());
+        } else if (c.message) {
+            SendMessageTimeoutA(Main(), c.message, c.wParam, 0, SMTO_NORMAL, 5000, nullptr);
+        } else {
+            SendSettingsAndSettle(0x000800A4);
+        }
+        EXPECT_TRUE(tb::WaitGone(floating));
+        EXPECT_TRUE(tb::Poll([&] { return IconDestroyed(held); }, 2000));
+        if (process_.Running()) {
+            ASSERT_TRUE(Stop());
+        }
+    }
+}
+
 // One control of an extended dialog template as the program carries it.
 struct TemplateItem {
     DWORD style = 0;
