@@ -85,6 +85,27 @@ TEST_F(Resident, SecondTouchDuringALongToneGivesNoSecondTone)
     EXPECT_TRUE(tb::Poll([&] { return GralenDword("ToneStarts") == 2; }, 3000));
 }
 
+// A touch-state read the driver refuses loses the sound of that one report:
+// the thread registers its event again after its pause and the next touch beeps.
+TEST_F(Resident, RefusedTouchStateReadLosesOnlyThatSound)
+{
+    SetUserDword("Option", kToneAtTouch);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitRunning());
+    const size_t beeps = BeepCount();
+    ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_GET_TOUCH_STATE));
+    ASSERT_TRUE(tb::sim::InjectTouchState(0));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
+    EXPECT_NE(tb::sim::LogOf(IOCTL_WEXANT_GET_TOUCH_STATE).back().status, 0u);
+    ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_GET_TOUCH_STATE, false));
+    EXPECT_FALSE(tb::Poll([&] { return BeepCount() != beeps; }, 300));
+
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_TOUCH_EVENT, 2));
+    ASSERT_TRUE(tb::sim::InjectTouchState(0));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 2));
+    EXPECT_TRUE(tb::Poll([&] { return BeepCount() == beeps + 1; }, 3000));
+}
+
 // A position saved on a monitor that has since gone would leave the button
 // out of reach: with no part of the window on a monitor it comes back at 0, 0,
 // which is stored as a reset stores it. A window that still shows a part stays.

@@ -24,6 +24,14 @@ struct Slot {
     size_t offset;
     size_t size;
 };
+// The double-click width or height the system holds for the user.
+std::string MouseSetting(const char* name)
+{
+    std::string value;
+    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", name, &value);
+    return value;
+}
+
 const Slot kSlots[] = {
     {"Caldata9", 4, 110},    {"Caldata12", 114, 160},  {"Caldata20", 274, 320},
     {"Caldata9S", 594, 110}, {"Caldata12S", 704, 160}, {"Caldata20S", 864, 320},
@@ -48,11 +56,8 @@ TEST_F(Resident, FirstLoadWithoutAnyKeyCreatesTheUserKeyFromDefaults)
     EXPECT_EQ(options[0].input.size(), 4u);
     EXPECT_EQ(Le32(options[0].input), 0x000800A4u);
     // The double-click area follows the loaded values.
-    std::string width, height;
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickWidth", &width);
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
-    EXPECT_EQ(width, "34");
-    EXPECT_EQ(height, "34");
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "34");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "34");
     EXPECT_EQ(GralenCalls(), "SetHook;Option=000800A4;");
 }
 
@@ -76,20 +81,22 @@ TEST_F(Resident, FirstLoadCopiesTheDriverKeyAndLaterLoadsKeepTheUserKey)
     EXPECT_EQ(Count(IOCTL_WEXANT_LOAD_CALIB_BUNDLE), 0u);
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
     // Height and width differ here, so each is seen to come from its own value.
-    std::string width, height;
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickWidth", &width);
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
-    EXPECT_EQ(width, "24");
-    EXPECT_EQ(height, "20");
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "24");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "20");
     DWORD code = 1;
     ASSERT_TRUE(Stop(&code));
     EXPECT_EQ(code, 0u);
 
-    // The user key now exists: a changed machine-wide Option is not consulted.
+    // The user key now exists: a changed machine-wide Option is not consulted,
+    // and the double-click area is the user's own.
     ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Option", 0x000800A4));
+    SetUserDword("DHeight", 12);
+    SetUserDword("DWidth", 16);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitRunning());
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "16");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "12");
 }
 
 TEST_F(Resident, BundleCarriesExactlySizedRecordsAtTheirOffsets)
@@ -373,12 +380,18 @@ TEST_F(Resident, CancelledEndSessionKeepsEverythingUntilTheRealOne)
     const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
 
     const struct Case {
+        const char* what;
         WPARAM ending;
+        LPARAM kind;
         bool tornDown;
-    } cases[] = {{FALSE, false}, {TRUE, true}};
+    } cases[] = {
+        {"shutdown refused", FALSE, 0, false},
+        {"logoff refused", FALSE, static_cast<LPARAM>(ENDSESSION_LOGOFF), false},
+        {"session ends", TRUE, 0, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.ending ? "WM_ENDSESSION TRUE" : "WM_ENDSESSION FALSE");
-        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, 0, SMTO_NORMAL, 5000, nullptr);
+        SCOPED_TRACE(c.what);
+        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, c.kind, SMTO_NORMAL, 5000, nullptr);
         EXPECT_FALSE(process_.WaitExit(300));
         EXPECT_TRUE(IsWindow(Main()));
         EXPECT_EQ(IsWindow(floating) != FALSE, !c.tornDown);
