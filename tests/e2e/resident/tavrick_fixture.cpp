@@ -318,6 +318,15 @@ HWND Resident::StartWithBothIcons(DWORD option)
     return floating;
 }
 
+HWND Resident::StartWithFloatingWindowAt(DWORD option, int x, int y)
+{
+    SetUserDword("Option", option);
+    if (!Start() || !WaitRunning()) return nullptr;
+    HWND floating = FloatWindow();
+    if (floating) SetWindowPos(floating, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return floating;
+}
+
 RECT Resident::FloatIconRect()
 {
     RECT r = {0, 0, 0, 0};

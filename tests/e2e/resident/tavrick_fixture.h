@@ -68,6 +68,9 @@ protected:
     // the program runs with the floating window and the tray icon shown; the
     // floating window, or null.
     HWND StartWithBothIcons(DWORD option);
+    // Stores the Option (which should ask for the floating window), starts, and
+    // moves the floating window to x, y once it runs; the window, or null.
+    HWND StartWithFloatingWindowAt(DWORD option, int x, int y);
     RECT FloatIconRect();
 
     void SetUserDword(const char* name, DWORD value);

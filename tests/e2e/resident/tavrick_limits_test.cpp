@@ -257,12 +257,8 @@ TEST_F(Resident, FloatingWindowFreesItsIconWhenItGoes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON);
-        ASSERT_TRUE(Start());
-        ASSERT_TRUE(WaitRunning());
-        HWND floating = FloatWindow();
+        HWND floating = StartWithFloatingWindowAt(0x000800A4 | OPT_FLOAT_BUTTON, 300, 200);  // off the tray
         ASSERT_TRUE(floating);
-        SetWindowPos(floating, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         // The right-button icon is one the program loaded and handed to the control.
         PostMessageA(Main(), kTrayNotify, 1, WM_LBUTTONUP);
         ASSERT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
