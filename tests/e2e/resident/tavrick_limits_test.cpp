@@ -145,6 +145,44 @@ TEST_F(Resident, FloatingWindowStoredOffEveryMonitorComesBackAtTheOrigin)
     }
 }
 
+// A user whose settings key cannot be made (its parent is volatile, and a
+// volatile key takes no lasting subkey): the built-in settings still reach the
+// driver and the system, nothing is stored, and the floating window keeps the
+// place it had in memory, also across a switch-off that cannot store 0, 0.
+TEST_F(Resident, WithoutAWritableUserKeyTheBuiltInSettingsStillApply)
+{
+    HKEY parent;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarsido", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", "4"));
+    ASSERT_TRUE(Start("", false));
+    ASSERT_TRUE(WaitRunning());
+    EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), kDefaultOption);
+    std::string height;
+    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
+    EXPECT_EQ(height, "34");
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kUserKey));
+
+    const DWORD floatOn = kDefaultOption | OPT_FLOAT_BUTTON;
+    SendSettingsAndSettle(floatOn);
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    EXPECT_TRUE(GetWindowLongA(floating, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetWindowPos(floating, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendSettingsAndSettle(kDefaultOption);
+    ASSERT_TRUE(tb::WaitGone(floating));
+    SendSettingsAndSettle(floatOn);
+    floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    const RECT r = tb::ScreenRect(floating);
+    EXPECT_EQ(r.left, 250);
+    EXPECT_EQ(r.top, 180);
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kUserKey));
+    EXPECT_TRUE(process_.Running());
+}
+
 // The driver refuses the mode request while it is present: the mode, the tip
 // and both icons stay as they were, in either direction.
 TEST_F(Resident, RefusedModeRequestChangesNeitherTipNorIcons)
