@@ -178,10 +178,7 @@ static void Teardown(HWND window)
         ButtonsSwapped = 0;
         CloseHandle(device);
     }
-    if (FloatWindow) {
-        DestroyWindow(FloatWindow);
-        FloatWindow = nullptr;
-    }
+    DestroyFloatWindow();
     TrayIconCommand(window, NIM_DELETE, 1, nullptr, nullptr);
     StopWorkerThreads();
     const BOOL sessions = g_bWinXP || g_bWinVista;

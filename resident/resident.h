@@ -56,6 +56,8 @@ extern char TrayTip[50];
 extern NOTIFYICONDATAA TrayIconData;
 
 void ApplyOptions();
+// Removes the floating window, when it is shown, together with the icon it shows.
+void DestroyFloatWindow();
 BOOL TrayIconCommand(HWND window, DWORD command, UINT id, HICON icon, const char* tip);
 INT_PTR CALLBACK FloatButtonDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HICON LoadButtonIcon(int id, int size);

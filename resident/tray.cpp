@@ -10,6 +10,10 @@ HWND FloatWindow = nullptr;
 char TrayTip[50] = "";
 
 static LONG FloatPosX = 0, FloatPosY = 0;
+// The icon the floating window's icon control shows when this program loaded
+// it (the template's own icon is the system's to free). A static control never
+// frees an icon it was handed, so the program frees it.
+static HICON FloatIcon = nullptr;
 // Moves before the stored position has been restored (the window is created
 // at 0, 0) would overwrite that position: only later moves are stored.
 static BOOL FloatPositioned = FALSE;
@@ -69,9 +73,19 @@ void ApplyOptions()
     } else if (!(option & wexant::OPT_FLOAT_BUTTON) && FloatWindow) {
         // Switched off: the next time it comes back at 0, 0.
         SendMessageA(FloatWindow, WM_FLOAT_RESETPOS, 0, 0);
-        DestroyWindow(FloatWindow);
-        FloatWindow = nullptr;
+        DestroyFloatWindow();
     }
+}
+
+void DestroyFloatWindow()
+{
+    if (!FloatWindow) return;
+    // Taken back from the control first, so that no window holds it when it is freed.
+    SendDlgItemMessageA(FloatWindow, IDC_FLOAT_ICON, STM_SETICON, 0, 0);
+    if (FloatIcon) DestroyIcon(FloatIcon);
+    FloatIcon = nullptr;
+    DestroyWindow(FloatWindow);
+    FloatWindow = nullptr;
 }
 
 static BOOL OpenUserKey(REGSAM access, HKEY* key)
@@ -142,9 +156,9 @@ static void ResetPosition()
 static void ShowIcon(HWND window, int id)
 {
     HICON icon = LoadButtonIcon(id, 32);
-    HICON old = reinterpret_cast<HICON>(SendDlgItemMessageA(window, IDC_FLOAT_ICON, STM_SETICON,
-                                                             reinterpret_cast<WPARAM>(icon), 0));
-    if (old && old != icon) DestroyIcon(old);
+    SendDlgItemMessageA(window, IDC_FLOAT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (FloatIcon && FloatIcon != icon) DestroyIcon(FloatIcon);
+    FloatIcon = icon;
 }
 
 // A click released over the icon hands the mouse message to the main window.

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace tavrick {
@@ -124,7 +125,7 @@ void Resident::SetUp()
     tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, wexant::DriverParametersKey);
     tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\Debug", "RelayInclude",
                        "kernelbase.Beep;kernel32.Beep;user32.MessageBeep;user32.SetSystemCursor;"
-                       "user32.SystemParametersInfoA");
+                       "user32.SystemParametersInfoA;user32.DestroyIcon");
     // Normal system buttons unless a test swaps them before Tavrick reads them.
     tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "SwapMouseButtons", "0");
     ASSERT_TRUE(tb::InstallStandin("gralen.dll"));
@@ -286,6 +287,23 @@ std::vector<std::string> Resident::TraceCalls(const std::string& needle)
     return lines;
 }
 
+bool Resident::IconDestroyed(HICON icon)
+{
+    char call[64];
+    snprintf(call, sizeof(call), "Call user32.DestroyIcon(%08llx)",
+             static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(icon)));
+    const std::string text = tb::ReadFileText(tracePath_);
+    for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
+        // The answer is the next line of the same thread ("00ec:Ret  ...").
+        const size_t lineStart = text.rfind('\n', at) + 1;
+        const std::string thread = text.substr(lineStart, at - lineStart);
+        const std::string ret = thread + "Ret  user32.DestroyIcon() retval=00000001";
+        const size_t next = text.find(thread + "Ret  user32.DestroyIcon()", at);
+        if (next != std::string::npos && text.compare(next, ret.size(), ret) == 0) return true;
+    }
+    return false;
+}
+
 HWND Resident::FloatWindow(DWORD timeoutMs)
 {
     return tb::WaitWindow("#32770", "R_TP", timeoutMs, Pid());
@@ -297,6 +315,15 @@ HWND Resident::StartWithBothIcons(DWORD option)
     if (!Start() || !WaitRunning()) return nullptr;
     HWND floating = FloatWindow();
     if (!floating || !tb::Poll([&] { return IsWindowVisible(TrayWindow()) != FALSE; })) return nullptr;
+    return floating;
+}
+
+HWND Resident::StartWithFloatingWindowAt(DWORD option, int x, int y)
+{
+    SetUserDword("Option", option);
+    if (!Start() || !WaitRunning()) return nullptr;
+    HWND floating = FloatWindow();
+    if (floating) SetWindowPos(floating, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return floating;
 }
 

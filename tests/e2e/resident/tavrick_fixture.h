@@ -58,12 +58,19 @@ protected:
     std::vector<std::string> TraceCalls(const std::string& needle);
     size_t TraceCount(const std::string& needle) { return TraceCalls(needle).size(); }
     size_t BeepCount() { return TraceCount(".Beep(") + TraceCount(".MessageBeep("); }
+    // Whether the program freed this icon: a DestroyIcon call on it that
+    // succeeded. Another process cannot ask Wine about an icon of this one,
+    // so the trace is what shows it.
+    bool IconDestroyed(HICON icon);
 
     HWND FloatWindow(DWORD timeoutMs = 5000);
     // Stores the Option (which should ask for both icons), starts and waits until
     // the program runs with the floating window and the tray icon shown; the
     // floating window, or null.
     HWND StartWithBothIcons(DWORD option);
+    // Stores the Option (which should ask for the floating window), starts, and
+    // moves the floating window to x, y once it runs; the window, or null.
+    HWND StartWithFloatingWindowAt(DWORD option, int x, int y);
     RECT FloatIconRect();
 
     void SetUserDword(const char* name, DWORD value);

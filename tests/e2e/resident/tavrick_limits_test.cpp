@@ -85,6 +85,27 @@ TEST_F(Resident, SecondTouchDuringALongToneGivesNoSecondTone)
     EXPECT_TRUE(tb::Poll([&] { return GralenDword("ToneStarts") == 2; }, 3000));
 }
 
+// A touch-state read the driver refuses loses the sound of that one report:
+// the thread registers its event again after its pause and the next touch beeps.
+TEST_F(Resident, RefusedTouchStateReadLosesOnlyThatSound)
+{
+    SetUserDword("Option", kToneAtTouch);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitRunning());
+    const size_t beeps = BeepCount();
+    ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_GET_TOUCH_STATE));
+    ASSERT_TRUE(tb::sim::InjectTouchState(0));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
+    EXPECT_NE(tb::sim::LogOf(IOCTL_WEXANT_GET_TOUCH_STATE).back().status, 0u);
+    ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_GET_TOUCH_STATE, false));
+    EXPECT_FALSE(tb::Poll([&] { return BeepCount() != beeps; }, 300));
+
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_TOUCH_EVENT, 2));
+    ASSERT_TRUE(tb::sim::InjectTouchState(0));
+    ASSERT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 2));
+    EXPECT_TRUE(tb::Poll([&] { return BeepCount() == beeps + 1; }, 3000));
+}
+
 // A position saved on a monitor that has since gone would leave the button
 // out of reach: with no part of the window on a monitor it comes back at 0, 0,
 // which is stored as a reset stores it. A window that still shows a part stays.
@@ -122,6 +143,44 @@ TEST_F(Resident, FloatingWindowStoredOffEveryMonitorComesBackAtTheOrigin)
         EXPECT_EQ(UserDword("WinPosY"), static_cast<DWORD>(y));
         ASSERT_TRUE(Stop());
     }
+}
+
+// A user whose settings key cannot be made (its parent is volatile, and a
+// volatile key takes no lasting subkey): the built-in settings still reach the
+// driver and the system, nothing is stored, and the floating window keeps the
+// place it had in memory, also across a switch-off that cannot store 0, 0.
+TEST_F(Resident, WithoutAWritableUserKeyTheBuiltInSettingsStillApply)
+{
+    HKEY parent;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarsido", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(parent);
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", "4"));
+    ASSERT_TRUE(Start("", false));
+    ASSERT_TRUE(WaitRunning());
+    EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), kDefaultOption);
+    std::string height;
+    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
+    EXPECT_EQ(height, "34");
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kUserKey));
+
+    const DWORD floatOn = kDefaultOption | OPT_FLOAT_BUTTON;
+    SendSettingsAndSettle(floatOn);
+    HWND floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    EXPECT_TRUE(GetWindowLongA(floating, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetWindowPos(floating, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendSettingsAndSettle(kDefaultOption);
+    ASSERT_TRUE(tb::WaitGone(floating));
+    SendSettingsAndSettle(floatOn);
+    floating = FloatWindow();
+    ASSERT_TRUE(floating);
+    const RECT r = tb::ScreenRect(floating);
+    EXPECT_EQ(r.left, 250);
+    EXPECT_EQ(r.top, 180);
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kUserKey));
+    EXPECT_TRUE(process_.Running());
 }
 
 // The driver refuses the mode request while it is present: the mode, the tip
@@ -217,6 +276,47 @@ TEST_F(Resident, RefusedOptionIsTriedFiveTimesAndStartUpGoesOn)
     EXPECT_EQ(GralenDword("SetOptionData"), 10u);
     EXPECT_EQ(GralenDword("Option"), 0x000800A4u | OPT_SOUND);
     EXPECT_TRUE(process_.Running());
+}
+
+// The floating window's icon control is handed icons the program loads, and a
+// static control never frees them: each time the window goes, switched off by
+// the settings or at the end of the session or the program, the icon it
+// showed is freed with it.
+TEST_F(Resident, FloatingWindowFreesItsIconWhenItGoes)
+{
+    const struct Case {
+        const char* what;
+        UINT message;  // 0: the settings switch the floating window off
+        WPARAM wParam;
+    } cases[] = {
+        {"switched off", 0, 0},
+        {"session ends", WM_ENDSESSION, TRUE},
+        {"program told to end", WM_DESTROY, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND floating = StartWithFloatingWindowAt(0x000800A4 | OPT_FLOAT_BUTTON, 300, 200);  // off the tray
+        ASSERT_TRUE(floating);
+        // The right-button icon is one the program loaded and handed to the control.
+        PostMessageA(Main(), kTrayNotify, 1, WM_LBUTTONUP);
+        ASSERT_TRUE(tb::Poll([&] { return MarkedButton(FloatIconRect()) == 'R'; }));
+        const HICON held = reinterpret_cast<HICON>(SendDlgItemMessageA(floating, kFloatIconId, STM_GETICON, 0, 0));
+        ASSERT_TRUE(held);
+        ASSERT_FALSE(IconDestroyed(held));
+
+        if (c.message == WM_DESTROY) {
+            ASSERT_TRUE(Stop());
+        } else if (c.message) {
+            SendMessageTimeoutA(Main(), c.message, c.wParam, 0, SMTO_NORMAL, 5000, nullptr);
+        } else {
+            SendSettingsAndSettle(0x000800A4);
+        }
+        EXPECT_TRUE(tb::WaitGone(floating));
+        EXPECT_TRUE(tb::Poll([&] { return IconDestroyed(held); }, 2000));
+        if (process_.Running()) {
+            ASSERT_TRUE(Stop());
+        }
+    }
 }
 
 // One control of an extended dialog template as the program carries it.

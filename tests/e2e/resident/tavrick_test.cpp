@@ -24,6 +24,14 @@ struct Slot {
     size_t offset;
     size_t size;
 };
+// The double-click width or height the system holds for the user.
+std::string MouseSetting(const char* name)
+{
+    std::string value;
+    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", name, &value);
+    return value;
+}
+
 const Slot kSlots[] = {
     {"Caldata9", 4, 110},    {"Caldata12", 114, 160},  {"Caldata20", 274, 320},
     {"Caldata9S", 594, 110}, {"Caldata12S", 704, 160}, {"Caldata20S", 864, 320},
@@ -48,11 +56,8 @@ TEST_F(Resident, FirstLoadWithoutAnyKeyCreatesTheUserKeyFromDefaults)
     EXPECT_EQ(options[0].input.size(), 4u);
     EXPECT_EQ(Le32(options[0].input), 0x000800A4u);
     // The double-click area follows the loaded values.
-    std::string width, height;
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickWidth", &width);
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
-    EXPECT_EQ(width, "34");
-    EXPECT_EQ(height, "34");
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "34");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "34");
     EXPECT_EQ(GralenCalls(), "SetHook;Option=000800A4;");
 }
 
@@ -76,20 +81,53 @@ TEST_F(Resident, FirstLoadCopiesTheDriverKeyAndLaterLoadsKeepTheUserKey)
     EXPECT_EQ(Count(IOCTL_WEXANT_LOAD_CALIB_BUNDLE), 0u);
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
     // Height and width differ here, so each is seen to come from its own value.
-    std::string width, height;
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickWidth", &width);
-    tb::reg::GetString(HKEY_CURRENT_USER, "Control Panel\\Mouse", "DoubleClickHeight", &height);
-    EXPECT_EQ(width, "24");
-    EXPECT_EQ(height, "20");
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "24");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "20");
     DWORD code = 1;
     ASSERT_TRUE(Stop(&code));
     EXPECT_EQ(code, 0u);
 
-    // The user key now exists: a changed machine-wide Option is not consulted.
+    // The user key now exists: a changed machine-wide Option is not consulted,
+    // and the double-click area is the user's own.
     ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Option", 0x000800A4));
+    SetUserDword("DHeight", 12);
+    SetUserDword("DWidth", 16);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitRunning());
     EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).at(0).input), machineOption);
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "16");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "12");
+}
+
+// A user key that lacks values keeps the built-in ones for them (the machine's
+// key is not consulted once the user has a key), and a bundle the driver
+// refuses does not keep the Option or the double-click area from their way.
+TEST_F(Resident, LoadKeepsBuiltInValuesAndGoesOnPastARefusedBundle)
+{
+    ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Freq", 2000));
+    ASSERT_TRUE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "DHeight", 20));
+    const DWORD option = 0x000800A4 | kSound | kAtTouch;
+    SetUserDword("Option", option);
+    auto record = Pattern(160, 5);
+    ASSERT_TRUE(tb::reg::SetBinary(HKEY_CURRENT_USER, kUserKey, "Caldata12", record.data(), record.size()));
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitRunning());
+    EXPECT_EQ(MouseSetting("DoubleClickWidth"), "34");
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "34");
+    ASSERT_TRUE(tb::sim::InjectTouchState(0));
+    EXPECT_TRUE(tb::Poll([&] { return TraceCount(".Beep(000003e8,00000032)") == 1; }, 3000));
+
+    // Loaded again on resume while the driver refuses the bundle.
+    ASSERT_TRUE(tb::sim::FailCode(IOCTL_WEXANT_LOAD_CALIB_BUNDLE));
+    SetUserDword("DHeight", 14);
+    const size_t sets = Count(IOCTL_WEXANT_SET_OPTION);
+    SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+    auto bundles = tb::sim::LogOf(IOCTL_WEXANT_LOAD_CALIB_BUNDLE);
+    ASSERT_EQ(bundles.size(), 2u);
+    EXPECT_NE(bundles.back().status, 0u);
+    EXPECT_EQ(Count(IOCTL_WEXANT_SET_OPTION), sets + 1);
+    EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).back().input), option);
+    EXPECT_EQ(MouseSetting("DoubleClickHeight"), "14");
 }
 
 TEST_F(Resident, BundleCarriesExactlySizedRecordsAtTheirOffsets)
@@ -373,12 +411,18 @@ TEST_F(Resident, CancelledEndSessionKeepsEverythingUntilTheRealOne)
     const size_t cursorReloads = TraceCount("SystemParametersInfoA(00000057");
 
     const struct Case {
+        const char* what;
         WPARAM ending;
+        LPARAM kind;
         bool tornDown;
-    } cases[] = {{FALSE, false}, {TRUE, true}};
+    } cases[] = {
+        {"shutdown refused", FALSE, 0, false},
+        {"logoff refused", FALSE, static_cast<LPARAM>(ENDSESSION_LOGOFF), false},
+        {"session ends", TRUE, 0, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.ending ? "WM_ENDSESSION TRUE" : "WM_ENDSESSION FALSE");
-        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, 0, SMTO_NORMAL, 5000, nullptr);
+        SCOPED_TRACE(c.what);
+        SendMessageTimeoutA(Main(), WM_ENDSESSION, c.ending, c.kind, SMTO_NORMAL, 5000, nullptr);
         EXPECT_FALSE(process_.WaitExit(300));
         EXPECT_TRUE(IsWindow(Main()));
         EXPECT_EQ(IsWindow(floating) != FALSE, !c.tornDown);
@@ -522,12 +566,8 @@ TEST_F(Resident, ClicksSwitchTheButtonMode)
 
 TEST_F(Resident, FloatingWindowPositionIsSavedAndRestored)
 {
-    SetUserDword("Option", 0x000800A4 | OPT_FLOAT_BUTTON);
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitRunning());
-    HWND floating = FloatWindow();
+    HWND floating = StartWithFloatingWindowAt(0x000800A4 | OPT_FLOAT_BUTTON, 250, 180);
     ASSERT_TRUE(floating);
-    SetWindowPos(floating, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(tb::Poll([&] { return UserDword("WinPosX") == 250 && UserDword("WinPosY") == 180; }));
     ASSERT_TRUE(Stop());
     EXPECT_EQ(UserDword("WinPosX"), 250u);  // the teardown keeps the position
@@ -629,48 +669,56 @@ TEST_F(Resident, SessionWatchStopsAndRestartsTheThreads)
     ASSERT_TRUE(tb::InstallStandin("wtsapi32.dll"));
     ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Tavrick.exe\\DllOverrides",
                                    "wtsapi32", "native"));
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(WaitRunning());
-    DWORD value = 0;
-    ASSERT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "Register", &value); }));
-    EXPECT_EQ(value, 1u);
-    ASSERT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "RegisterFlags", &value));
-    EXPECT_EQ(value, 1u);  // notifications for all sessions
-    const int running = ThreadCount(Pid());
+    // An XP user's program follows the console as a later Windows user's does.
+    for (const char* version : {"win7", "winxp64"}) {
+        SCOPED_TRACE(version);
+        ASSERT_TRUE(tb::SetWindowsVersion(version));
+        tb::reg::DeleteTree(HKEY_CURRENT_USER, kSessionKey);
+        tb::reg::DeleteTree(HKEY_CURRENT_USER, kUserKey);
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(WaitRunning());
+        DWORD value = 0;
+        ASSERT_TRUE(tb::Poll([&] { return tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "Register", &value); }));
+        EXPECT_EQ(value, 1u);
+        ASSERT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "RegisterFlags", &value));
+        EXPECT_EQ(value, 1u);  // notifications for all sessions
+        const int running = ThreadCount(Pid());
 
-    // Another session takes the console: the beep and touch-state threads end.
-    ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kSessionKey, "ConsoleSession", 2));
-    PostMessageA(Main(), WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1);
-    ASSERT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 2; }));
-    ASSERT_TRUE(tb::sim::InjectTouchState(0));
-    EXPECT_FALSE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1, 300));
-    // Power and setting broadcasts are not for this session now.
-    const size_t sets = Count(IOCTL_WEXANT_SET_OPTION);
-    const size_t swaps = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
-    SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
-    SendMessageTimeoutA(Main(), WM_WININICHANGE, SPI_SETMOUSEBUTTONSWAP, 0, SMTO_NORMAL, 5000, nullptr);
-    EXPECT_EQ(Count(IOCTL_WEXANT_SET_OPTION), sets);
-    EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_NORMAL), swaps);
+        // Another session takes the console: the beep and touch-state threads end.
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kSessionKey, "ConsoleSession", 2));
+        PostMessageA(Main(), WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1);
+        ASSERT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) <= running - 2; }));
+        ASSERT_TRUE(tb::sim::InjectTouchState(0));
+        EXPECT_FALSE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1, 300));
+        // Power and setting broadcasts are not for this session now.
+        const size_t sets = Count(IOCTL_WEXANT_SET_OPTION);
+        const size_t swaps = Count(IOCTL_WEXANT_BUTTONS_NORMAL);
+        SendMessageTimeoutA(Main(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, nullptr);
+        SendMessageTimeoutA(Main(), WM_WININICHANGE, SPI_SETMOUSEBUTTONSWAP, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_EQ(Count(IOCTL_WEXANT_SET_OPTION), sets);
+        EXPECT_EQ(Count(IOCTL_WEXANT_BUTTONS_NORMAL), swaps);
 
-    // The console comes back: fresh settings, the cursor they ask for, the threads again.
-    const DWORD hiding = 0x000800A4 | OPT_HIDE_CURSOR;
-    SetUserDword("Option", hiding);
-    const size_t hidden = TraceCount("user32.SetSystemCursor(");
-    ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kSessionKey, "ConsoleSession", 1));
-    EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_OPTION, sets + 1));
-    EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).back().input), hiding);
-    EXPECT_TRUE(tb::Poll([&] { return TraceCount("user32.SetSystemCursor(") == hidden + 16; }));
-    EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_TOUCH_EVENT, 2));
-    EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) >= running; }));
-    ASSERT_TRUE(tb::sim::InjectTouchState(1));
-    EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
-    // And the setting broadcast counts again.
-    SendMessageTimeoutA(Main(), WM_WININICHANGE, SPI_SETMOUSEBUTTONSWAP, 0, SMTO_NORMAL, 5000, nullptr);
-    EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_BUTTONS_NORMAL, swaps + 2));
+        // The console comes back: fresh settings, the cursor they ask for, the threads again.
+        const DWORD hiding = 0x000800A4 | OPT_HIDE_CURSOR;
+        SetUserDword("Option", hiding);
+        const size_t hidden = TraceCount("user32.SetSystemCursor(");
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, kSessionKey, "ConsoleSession", 1));
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_OPTION, sets + 1));
+        EXPECT_EQ(Le32(tb::sim::LogOf(IOCTL_WEXANT_SET_OPTION).back().input), hiding);
+        EXPECT_TRUE(tb::Poll([&] { return TraceCount("user32.SetSystemCursor(") == hidden + 16; }));
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_SET_TOUCH_EVENT, 2));
+        EXPECT_TRUE(tb::Poll([&] { return ThreadCount(Pid()) >= running; }));
+        ASSERT_TRUE(tb::sim::InjectTouchState(1));
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_GET_TOUCH_STATE, 1));
+        // And the setting broadcast counts again.
+        SendMessageTimeoutA(Main(), WM_WININICHANGE, SPI_SETMOUSEBUTTONSWAP, 0, SMTO_NORMAL, 5000, nullptr);
+        EXPECT_TRUE(tb::sim::WaitRequest(IOCTL_WEXANT_BUTTONS_NORMAL, swaps + 2));
 
-    ASSERT_TRUE(Stop());
-    ASSERT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "Unregister", &value));
-    EXPECT_EQ(value, 1u);
+        ASSERT_TRUE(Stop());
+        ASSERT_TRUE(tb::reg::GetDword(HKEY_CURRENT_USER, kSessionKey, "Unregister", &value));
+        EXPECT_EQ(value, 1u);
+    }
+    tb::SetWindowsVersion("win7");
 }
 
 TEST_F(Resident, SecondInstanceEndsAtOnceWithExitCodeZero)
