@@ -411,3 +411,34 @@ TEST(PagesClick, CancelAnnouncesTheRestoredValuesAndSlidersDoNot) {
     EXPECT_TRUE(pages::Wait([&] { return changes.DoubleClickOnes().size() >= 3; }, 5000));
     EXPECT_EQ(order, changes.DoubleClickOnes());
 }
+
+// An Apply that the missing driver refuses stores nothing, so it commits
+// nothing either: Cancel still returns the system to the values the page
+// started with, the double-click time among them.
+TEST(PagesClick, RefusedApplyLeavesCancelToTheStartValues) {
+    ASSERT_TRUE(pages::SetUser("DHeight", 20));
+    ASSERT_TRUE(pages::SetUser("DWidth", 30));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, kMouseKey, "DoubleClickSpeed", "500"));
+    ASSERT_TRUE(tb::sim::StopDriver());
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, false);
+    ASSERT_NE(nullptr, page);
+    tb::Scroll(tb::Control(page, kEn.heightSlider), 50);
+    tb::Scroll(tb::Control(page, kEn.widthSlider), 10);
+    tb::Scroll(tb::Control(page, kEn.speedSlider), 700);
+    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "300"; }));
+    ASSERT_TRUE(pages::Wait([&] { return sheet.ApplyEnabled(); }));
+    tb::Click(tb::Control(sheet.window, pages::kApplyButton));
+    tb::MessageBoxInfo box = tb::WaitMessageBox(20000, sheet.process.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ("Drivr is not found.", pages::Utf8(GetDlgItem(box.window, 0xFFFF)));
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(tb::WaitGone(box.window));
+    ASSERT_TRUE(pages::Wait([&] { return !sheet.ApplyEnabled(); }));
+    ASSERT_TRUE(sheet.Cancel());
+    DoubleClick d = SystemDoubleClick();
+    EXPECT_EQ(500u, d.time);
+    EXPECT_EQ(30, d.width);
+    EXPECT_EQ(20, d.height);
+    EXPECT_EQ(20u, pages::User("DHeight"));
+}
