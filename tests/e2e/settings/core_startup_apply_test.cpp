@@ -3,6 +3,8 @@
 // to the resident program and to the driver.
 #include "core_support.h"
 
+#include <aclapi.h>
+
 using namespace wexant;
 
 namespace {
@@ -22,6 +24,36 @@ bool ChangeSomething(pages::Sheet& sheet, int radio = kEnRadio9) {
     if (!page) return false;
     tb::Click(tb::Control(page, radio));
     return tb::Poll([&] { return sheet.ApplyEnabled(); });
+}
+
+// The key as a user who may not change the machine's settings meets it:
+// everyone may read it (and change its security), nobody may write it.
+bool MakeKeyReadOnly(HKEY root, const char* path) {
+    if (!tb::reg::CreateKey(root, path)) return false;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+    EXPLICIT_ACCESSA access = {};
+    access.grfAccessPermissions = KEY_READ | WRITE_DAC;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = const_cast<char*>("EVERYONE");
+    PACL acl = nullptr;
+    SECURITY_DESCRIPTOR sd;
+    bool ok = SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS &&
+              InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+              SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
+              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    if (acl) LocalFree(acl);
+    RegCloseKey(key);
+    HKEY probe;
+    // Whether the registry keeps the key's security is seen only in a write.
+    if (ok && RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &probe) == ERROR_SUCCESS) {
+        RegCloseKey(probe);
+        return false;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -343,4 +375,42 @@ TEST(SettingsApply, StoresOnceAcrossPagesAndNotAtAllWithoutAChange) {
     EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, UserSettingsKey, kValFreq));
     EXPECT_EQ(resident.Messages().size(), 1u);
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+}
+
+// OK after a change that was not applied stores it as Apply does, everywhere
+// Apply stores and sends, and then closes the sheet.
+TEST(SettingsApply, OkStoresAnUnappliedChangeThenCloses) {
+    core::ResidentWindow resident;
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    ASSERT_TRUE(ChangeSomething(sheet, kEnRadio12));
+    tb::PressButton(sheet.window, IDOK);
+    EXPECT_TRUE(sheet.process.WaitExit(15000)) << "the sheet stays open";
+    const DWORD stored = (kDefaultOption & ~OPT_CALIB_MASK) | OPT_CALIB_12;
+    EXPECT_EQ(pages::User(kValOption), stored);
+    EXPECT_EQ(core::Driver(kValOption), stored);
+    EXPECT_EQ(resident.Messages().size(), 1u);
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+}
+
+// A user who may not write the machine's keys still gets the settings in the
+// per-user key, and the resident program and the driver still hear of them.
+TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    ASSERT_TRUE(MakeKeyReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey));
+    ASSERT_TRUE(MakeKeyReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey));
+    core::ResidentWindow resident;
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    ASSERT_TRUE(ChangeSomething(sheet, kEnRadio20));
+    ASSERT_TRUE(sheet.Apply());
+    const DWORD stored = (kDefaultOption & ~OPT_CALIB_MASK) | OPT_CALIB_20;
+    EXPECT_EQ(pages::User(kValOption), stored);
+    EXPECT_EQ(pages::User(kValDWidth), 34u);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, DriverParametersKey, kValOption));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, kValNComm));
+    EXPECT_TRUE(tb::Poll([&] { return resident.Messages().size() == 1; }));
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_SET_COMM).size(), 1u);
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+    EXPECT_TRUE(sheet.Cancel());
 }
