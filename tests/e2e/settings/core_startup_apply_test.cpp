@@ -3,8 +3,6 @@
 // to the resident program and to the driver.
 #include "core_support.h"
 
-#include <aclapi.h>
-
 using namespace wexant;
 
 namespace {
@@ -24,36 +22,6 @@ bool ChangeSomething(pages::Sheet& sheet, int radio = kEnRadio9) {
     if (!page) return false;
     tb::Click(tb::Control(page, radio));
     return tb::Poll([&] { return sheet.ApplyEnabled(); });
-}
-
-// The key as a user who may not change the machine's settings meets it:
-// everyone may read it (and change its security), nobody may write it.
-bool MakeKeyReadOnly(HKEY root, const char* path) {
-    if (!tb::reg::CreateKey(root, path)) return false;
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    EXPLICIT_ACCESSA access = {};
-    access.grfAccessPermissions = KEY_READ | WRITE_DAC;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = const_cast<char*>("EVERYONE");
-    PACL acl = nullptr;
-    SECURITY_DESCRIPTOR sd;
-    bool ok = SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS &&
-              InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
-              SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
-              RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-    if (acl) LocalFree(acl);
-    RegCloseKey(key);
-    HKEY probe;
-    // Whether the registry keeps the key's security is seen only in a write.
-    if (ok && RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &probe) == ERROR_SUCCESS) {
-        RegCloseKey(probe);
-        return false;
-    }
-    return ok;
 }
 
 }  // namespace
@@ -397,8 +365,12 @@ TEST(SettingsApply, OkStoresAnUnappliedChangeThenCloses) {
 // per-user key, and the resident program and the driver still hear of them.
 TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
     ASSERT_TRUE(pages::MakeSecondDriver());
-    ASSERT_TRUE(MakeKeyReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey));
-    ASSERT_TRUE(MakeKeyReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey));
+    ASSERT_TRUE(tb::reg::CreateKey(HKEY_LOCAL_MACHINE, DriverParametersKey));
+    std::vector<uint8_t> driverSecurity, secondSecurity;
+    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey, &driverSecurity));
+    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, &secondSecurity));
+    // What the registry keeps of the keys' security shows only in a write.
+    ASSERT_FALSE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Probe", 1));
     core::ResidentWindow resident;
     pages::Sheet sheet = pages::StartSheet(false);
     ASSERT_TRUE(sheet.window);
@@ -413,4 +385,6 @@ TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_SET_COMM).size(), 1u);
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
     EXPECT_TRUE(sheet.Cancel());
+    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, DriverParametersKey, driverSecurity));
+    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, secondSecurity));
 }
