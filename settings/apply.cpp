@@ -78,12 +78,6 @@ void SendToResident() {
 void ApplySettings() {
     g_bCalibrationChanged = FALSE;
     g_bSettingsPending = FALSE;
-    // The double-click values being stored become the ones the click page's
-    // Cancel puts back into the system, whichever page came first to apply:
-    // after Apply the system keeps what was applied.
-    g_nDblClkSpeed = g_nDblClkSpeedWork;
-    DHeight = g_dwDHeightWork;
-    DWidth = g_dwDWidthWork;
 
     if (g_bWinVista && !DriverPresent()) {
         MessageBoxA(nullptr, IsJapanese() ? "ドライバが見つかりません。" : "Drivr is not found.", kCaption, MB_OK);
@@ -97,6 +91,13 @@ void ApplySettings() {
     }
     nComm = NcommWithArrangement(nComm, g_nArrangementType);
     StoreInRegistry();
+    // The double-click values just stored become the ones the click page's
+    // Cancel puts back into the system, whichever page came first to apply.
+    // A refused Apply stores nothing and so commits nothing: Cancel then
+    // still returns to the values of the last stored Apply.
+    g_nDblClkSpeed = g_nDblClkSpeedWork;
+    DHeight = g_dwDHeightWork;
+    DWidth = g_dwDWidthWork;
     if (g_bWinVista) SendLayoutToDriver();
     SendToResident();
     if (g_bWinVista) {

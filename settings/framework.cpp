@@ -296,3 +296,20 @@ INT_PTR CPropertySheet::DoModal() {
     m_hWnd = nullptr;
     return result;
 }
+
+// ---- Pages that hold the mouse ---------------------------------------------------------
+BOOL CCapturePage::OnInitDialog() {
+    m_dialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CCapturePage::CaptureProc)));
+    return CPropertyPage::OnInitDialog();
+}
+
+LRESULT CALLBACK CCapturePage::CaptureProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Only pages of this class get this procedure, and the dialog keeps its page there.
+    CCapturePage* page = static_cast<CCapturePage*>(reinterpret_cast<CPropertyPage*>(GetWindowLongPtrA(window, DWLP_USER)));
+    WNDPROC dialog = page->m_dialogProc;
+    if (msg == WM_CAPTURECHANGED) page->OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+    // The window goes: it leaves with the procedure it came with.
+    if (msg == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog));
+    return CallWindowProcA(dialog, window, msg, wParam, lParam);
+}

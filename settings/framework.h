@@ -251,3 +251,23 @@ protected:
 private:
     static int CALLBACK SheetCallback(HWND window, UINT msg, LPARAM lParam);
 };
+
+// ---- Pages that hold the mouse ------------------------------------------------------
+// A page that takes the mouse capture and must hear when another window takes
+// it away (WM_CAPTURECHANGED): a button that takes it for Space, a window of
+// another program. Its dialog's window procedure is wrapped once the dialog
+// exists; every message goes on to the dialog as before.
+class CCapturePage : public CPropertyPage {
+public:
+    explicit CCapturePage(UINT templateId) : CPropertyPage(templateId) {}
+
+protected:
+    // Wraps the window procedure, then the base's initialisation.
+    BOOL OnInitDialog() override;
+    // The page no longer holds the mouse; newOwner is the window that has it now, if any.
+    virtual void OnCaptureChanged(HWND newOwner) { (void)newOwner; }
+
+private:
+    static LRESULT CALLBACK CaptureProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    WNDPROC m_dialogProc = nullptr;
+};

@@ -34,7 +34,7 @@ void LayoutMonitorPictures() {
 
 }  // namespace
 
-CDualMonitorPage::CDualMonitorPage(const DualPageTable& table) : CPropertyPage(table.templateId), m_t(table) {}
+CDualMonitorPage::CDualMonitorPage(const DualPageTable& table) : CCapturePage(table.templateId), m_t(table) {}
 
 Cmypage55::Cmypage55() : CDualMonitorPage(kJapanese) {}
 Cmypage55us::Cmypage55us() : CDualMonitorPage(kEnglish) {}
@@ -90,7 +90,7 @@ void CDualMonitorPage::EnableControls(BOOL on) {
 }
 
 BOOL CDualMonitorPage::OnInitDialog() {
-    CPropertyPage::OnInitDialog();
+    CCapturePage::OnInitDialog();
     // The pictures from the stored widths; a width outside the four modes
     // shows VGA and stays stored until the user picks a mode.
     Mode mode1 = duallayout::ModeFromWidth(ResolutionField(ResolutionX, 1));
@@ -221,14 +221,31 @@ void CDualMonitorPage::OnMouseMove(UINT, POINT point) {
     }
 }
 
+// A release while the function is on is a drop: the pair snaps to where
+// picture 2 lies. Any release ends a drag, also one whose function went off
+// with the keyboard meanwhile.
 void CDualMonitorPage::OnLButtonUp(UINT, POINT) {
-    if (!DualOn()) return;
-    ClassifyMonitorArrangement();
+    if (DualOn()) ClassifyMonitorArrangement();
+    EndDrag();
+}
+
+// A window that takes the mouse mid-drag (a button pressed with Space, another
+// program) ends the drag without a drop: the release will not come here.
+void CDualMonitorPage::OnCaptureChanged(HWND newOwner) {
+    if (newOwner == m_hWnd) return;
+    if (g_picture1.dragging || g_picture2.dragging) EndDrag();
+}
+
+// However a drag ends, both pictures leave it, the pair stands at the
+// arrangement type that Apply stores, and the page lets the mouse go if it
+// still holds it.
+void CDualMonitorPage::EndDrag() {
     for (MonitorPicture* p : {&g_picture1, &g_picture2}) {
         p->dragOffsetX = p->dragOffsetY = 0;
         p->dragging = false;
     }
-    ReleaseCapture();
+    LayoutMonitorPictures();
+    if (GetCapture() == m_hWnd) ReleaseCapture();
     if (m_t.repaintAllOnDrop) InvalidateRect(m_hWnd, nullptr, TRUE);
     else InvalidateArea();
 }

@@ -15,7 +15,7 @@ struct DualPageTable {
     BOOL repaintAllOnDrop;   // after a drop: the whole client area, else the picture area
 };
 
-class CDualMonitorPage : public CPropertyPage {
+class CDualMonitorPage : public CCapturePage {
 public:
     explicit CDualMonitorPage(const DualPageTable& table);
 
@@ -27,6 +27,7 @@ protected:
     void OnLButtonDown(UINT flags, POINT point) override;
     void OnMouseMove(UINT flags, POINT point) override;
     void OnLButtonUp(UINT flags, POINT point) override;
+    void OnCaptureChanged(HWND newOwner) override;
 
 private:
     void OnUseDualMonitor();
@@ -43,6 +44,7 @@ private:
     void OnResolution(int monitor, duallayout::Mode mode);
 
     void ClassifyMonitorArrangement();
+    void EndDrag();
     void DrawMonitorBitmap(int x, int y, int bitmapId, int width, int height);
     void DrawPicture(const duallayout::MonitorPicture& picture, BOOL dragged);
     void InvalidateArea();

@@ -344,3 +344,47 @@ TEST(SettingsApply, StoresOnceAcrossPagesAndNotAtAllWithoutAChange) {
     EXPECT_EQ(resident.Messages().size(), 1u);
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
 }
+
+// OK after a change that was not applied stores it as Apply does, everywhere
+// Apply stores and sends, and then closes the sheet.
+TEST(SettingsApply, OkStoresAnUnappliedChangeThenCloses) {
+    core::ResidentWindow resident;
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    ASSERT_TRUE(ChangeSomething(sheet, kEnRadio12));
+    tb::PressButton(sheet.window, IDOK);
+    EXPECT_TRUE(sheet.process.WaitExit(15000)) << "the sheet stays open";
+    const DWORD stored = (kDefaultOption & ~OPT_CALIB_MASK) | OPT_CALIB_12;
+    EXPECT_EQ(pages::User(kValOption), stored);
+    EXPECT_EQ(core::Driver(kValOption), stored);
+    EXPECT_EQ(resident.Messages().size(), 1u);
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+}
+
+// A user who may not write the machine's keys still gets the settings in the
+// per-user key, and the resident program and the driver still hear of them.
+TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    ASSERT_TRUE(tb::reg::CreateKey(HKEY_LOCAL_MACHINE, DriverParametersKey));
+    std::vector<uint8_t> driverSecurity, secondSecurity;
+    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey, &driverSecurity));
+    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, &secondSecurity));
+    // What the registry keeps of the keys' security shows only in a write.
+    ASSERT_FALSE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Probe", 1));
+    core::ResidentWindow resident;
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    ASSERT_TRUE(ChangeSomething(sheet, kEnRadio20));
+    ASSERT_TRUE(sheet.Apply());
+    const DWORD stored = (kDefaultOption & ~OPT_CALIB_MASK) | OPT_CALIB_20;
+    EXPECT_EQ(pages::User(kValOption), stored);
+    EXPECT_EQ(pages::User(kValDWidth), 34u);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, DriverParametersKey, kValOption));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, kValNComm));
+    EXPECT_TRUE(tb::Poll([&] { return resident.Messages().size() == 1; }));
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_SET_COMM).size(), 1u);
+    EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
+    EXPECT_TRUE(sheet.Cancel());
+    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, DriverParametersKey, driverSecurity));
+    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, secondSecurity));
+}

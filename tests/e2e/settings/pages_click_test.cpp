@@ -53,6 +53,16 @@ DoubleClick SystemDoubleClick() {
     return d;
 }
 
+// The three sliders moved as a user's drags move them; true once the system
+// has the double-click time the speed gives.
+bool TrySliders(HWND page, const Ids& ids, int height, int width, int speed) {
+    tb::Scroll(tb::Control(page, ids.heightSlider), height);
+    tb::Scroll(tb::Control(page, ids.widthSlider), width);
+    tb::Scroll(tb::Control(page, ids.speedSlider), speed);
+    const std::string time = std::to_string(1000 - speed);
+    return pages::Wait([&] { return Mouse("DoubleClickSpeed") == time; });
+}
+
 HICON IconOf(HWND control) {
     return reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
 }
@@ -241,17 +251,12 @@ TEST(PagesClick, ApplyCommitsAndLaterCancelReturnsToIt) {
     pages::Sheet sheet;
     HWND page = OpenClick(&sheet, true);
     ASSERT_NE(nullptr, page);
-    HWND height = tb::Control(page, kJa.heightSlider), width = tb::Control(page, kJa.widthSlider),
-         speed = tb::Control(page, kJa.speedSlider);
-    tb::Scroll(height, 42);
-    tb::Scroll(width, 18);
-    tb::Scroll(speed, 600);
-    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "400"; }));
+    ASSERT_TRUE(TrySliders(page, kJa, 42, 18, 600));
     ASSERT_TRUE(sheet.Apply());
     EXPECT_EQ(42u, pages::User("DHeight"));
     EXPECT_EQ(18u, pages::User("DWidth"));
-    tb::Scroll(height, 58);
-    tb::Scroll(speed, 200);
+    tb::Scroll(tb::Control(page, kJa.heightSlider), 58);
+    tb::Scroll(tb::Control(page, kJa.speedSlider), 200);
     ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "800"; }));
     ASSERT_TRUE(sheet.Cancel());
     EXPECT_EQ("42", Mouse("DoubleClickHeight"));
@@ -269,10 +274,7 @@ TEST(PagesClick, CancelKeepsWhatTheSoundPageApplied) {
     ASSERT_NE(nullptr, sheet.Show(pages::TAB_SOUND));
     HWND page = sheet.Show(pages::TAB_CLICK);
     ASSERT_NE(nullptr, page);
-    tb::Scroll(tb::Control(page, kEn.heightSlider), 42);
-    tb::Scroll(tb::Control(page, kEn.widthSlider), 18);
-    tb::Scroll(tb::Control(page, kEn.speedSlider), 600);
-    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "400"; }));
+    ASSERT_TRUE(TrySliders(page, kEn, 42, 18, 600));
     ASSERT_TRUE(sheet.Apply());
     EXPECT_EQ(42u, pages::User("DHeight"));
     EXPECT_EQ(18u, pages::User("DWidth"));
@@ -400,14 +402,39 @@ TEST(PagesClick, CancelAnnouncesTheRestoredValuesAndSlidersDoNot) {
     pages::Sheet sheet;
     HWND page = OpenClick(&sheet, true);
     ASSERT_NE(nullptr, page);
-    tb::Scroll(tb::Control(page, kJa.heightSlider), 50);
-    tb::Scroll(tb::Control(page, kJa.widthSlider), 10);
-    tb::Scroll(tb::Control(page, kJa.speedSlider), 700);
-    ASSERT_TRUE(pages::Wait([] { return Mouse("DoubleClickSpeed") == "300"; }));
+    ASSERT_TRUE(TrySliders(page, kJa, 50, 10, 700));
     Sleep(500);
     EXPECT_TRUE(changes.DoubleClickOnes().empty());
     ASSERT_TRUE(sheet.Cancel());
     const std::vector<WPARAM> order = {SPI_SETDOUBLECLICKTIME, SPI_SETDOUBLECLKHEIGHT, SPI_SETDOUBLECLKWIDTH};
     EXPECT_TRUE(pages::Wait([&] { return changes.DoubleClickOnes().size() >= 3; }, 5000));
     EXPECT_EQ(order, changes.DoubleClickOnes());
+}
+
+// An Apply that the missing driver refuses stores nothing, so it commits
+// nothing either: Cancel still returns the system to the values the page
+// started with, the double-click time among them.
+TEST(PagesClick, RefusedApplyLeavesCancelToTheStartValues) {
+    ASSERT_TRUE(pages::SetUser("DHeight", 20));
+    ASSERT_TRUE(pages::SetUser("DWidth", 30));
+    ASSERT_TRUE(tb::reg::SetString(HKEY_CURRENT_USER, kMouseKey, "DoubleClickSpeed", "500"));
+    ASSERT_TRUE(tb::sim::StopDriver());
+    pages::Sheet sheet;
+    HWND page = OpenClick(&sheet, false);
+    ASSERT_NE(nullptr, page);
+    ASSERT_TRUE(TrySliders(page, kEn, 50, 10, 700));
+    ASSERT_TRUE(pages::Wait([&] { return sheet.ApplyEnabled(); }));
+    tb::Click(tb::Control(sheet.window, pages::kApplyButton));
+    tb::MessageBoxInfo box = tb::WaitMessageBox(20000, sheet.process.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ("Drivr is not found.", pages::Utf8(GetDlgItem(box.window, 0xFFFF)));
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(tb::WaitGone(box.window));
+    ASSERT_TRUE(pages::Wait([&] { return !sheet.ApplyEnabled(); }));
+    ASSERT_TRUE(sheet.Cancel());
+    DoubleClick d = SystemDoubleClick();
+    EXPECT_EQ(500u, d.time);
+    EXPECT_EQ(30, d.width);
+    EXPECT_EQ(20, d.height);
+    EXPECT_EQ(20u, pages::User("DHeight"));
 }

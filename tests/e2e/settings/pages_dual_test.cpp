@@ -389,3 +389,65 @@ TEST(PagesDual, MonitorTwoLiesOnTopWhereTheDraggedPicturesOverlap) {
         p.sheet.Cancel();
     }
 }
+
+// A drag ends however the button is let go: Space on a focused check box
+// takes the mouse from the page in the middle of a drag, after which the
+// release may come while the dual function is off, or outside the sheet. The
+// drag is over then: the pair stands where Apply stores it, and a later move
+// of the mouse without a button carries no picture along.
+TEST(PagesDual, DragThatLosesTheMouseEnds) {
+    struct Case {
+        const char* what;
+        bool dualBox;         // Space on the dual-monitor box (twice: off and on), else on the arrangement box
+        bool releaseOutside;  // the button goes up outside the sheet
+        DWORD ncommAfter;
+    } cases[] = {
+        {"dual box off during the drag, on again after it", true, false, 0x43},
+        {"arrangement box during the drag, released outside", false, true, 0x41},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Dual function and the system's arrangement on, monitor 2 right of 1, both SVGA.
+        Layout(0x43, 0x03200320, 0x02580258);
+        Page p = Open(false);
+        ASSERT_NE(nullptr, p.page);
+        HWND box = p[c.dualBox ? p.ids->useDual : p.ids->osArranged];
+        ASSERT_TRUE(p.PictureAt(131, 113, kNormal));
+        SendMessageA(p.page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+        ASSERT_TRUE(pages::Wait([&] {
+            GUITHREADINFO info = {sizeof(info)};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(p.page, nullptr), &info) && info.hwndFocus == box;
+        }));
+
+        // Monitor 2 grabbed at its centre and carried up-left.
+        p.Down(158, 135);
+        for (int i = 1; i <= 4; ++i) p.Move(158 - i * 20, 135 - i * 15);  // to (78, 75)
+        p.Settle();
+        ASSERT_TRUE(p.PictureAt(51, 53, kDragged));
+        tb::SendKey(VK_SPACE);
+        ASSERT_TRUE(pages::Wait([&] { return !tb::IsChecked(box); }, 5000));
+        p.Settle();
+        if (c.releaseOutside) {
+            RECT sheet = tb::ScreenRect(p.sheet.window);
+            tb::MouseUp(sheet.right + 40 < GetSystemMetrics(SM_CXSCREEN) ? sheet.right + 40 : sheet.left - 40,
+                        sheet.top + 40);
+        } else {
+            p.Up(78, 75);
+        }
+        p.Settle();
+        if (c.dualBox) {
+            tb::SendKey(VK_SPACE);
+            ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(box); }, 5000));
+        }
+        // The mouse, no button held, over the page.
+        for (int i = 1; i <= 4; ++i) p.Move(78 + i * 20, 75 - i * 5);  // to (158, 55)
+        p.Settle();
+        EXPECT_FALSE(p.PictureNow(131, 33, kDragged, false, 55, 44)) << "the picture follows the mouse";
+        EXPECT_TRUE(p.PictureAt(76, 113, kNormal));
+        EXPECT_TRUE(p.PictureAt(131, 113, kNormal));
+        pages::Shot(p.page, std::string("dual-lost-") + (c.dualBox ? "dual" : "arranged"));
+        ASSERT_TRUE(p.sheet.Apply(true));
+        EXPECT_EQ(c.ncommAfter, pages::Second("nComm"));
+        p.sheet.Cancel();
+    }
+}
