@@ -162,6 +162,35 @@ TEST(PicturePage, LongerInformationHeadersDrawTheSameColours) {
     }
 }
 
+// The file is read as bytes: pixel bits holding a CR LF pair or the byte 0x1A,
+// which a read as text would shorten or end at, draw whole.
+TEST(PicturePage, BitsThatLookLikeTextDrawWhole) {
+    // Blue 0x0D and green 0x0A lie in the file as CR LF.
+    const COLORREF crlf[4] = {RGB(0x40, 0x0A, 0x0D), RGB(0x0D, 0x0A, 0x0D), RGB(200, 100, 50), RGB(0, 0x0A, 0x0D)};
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const COLORREF* colours;
+    };
+    const Case cases[] = {
+        {"CR LF in the bits", core::QuadrantBitmap(24, 64, 48, crlf), crlf},
+        // Table entries 0x17 to 0x1A: the bottom-right quadrant, first in the file, is all 0x1A.
+        {"0x1A in the bits", core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 0x17), kQuadrants8},
+    };
+    DeleteFileA(kPanelBmp.c_str());
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = sheet.Show(0);
+    ASSERT_TRUE(page);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, c.bytes));
+        InvalidateRect(page, nullptr, TRUE);
+        EXPECT_TRUE(tb::Poll([&] { return Shows(page, c.colours); }, 3000));
+        EXPECT_EQ(pages::PixelAt(page, 5 + 63, 5 + 47), c.colours[3]);
+    }
+}
+
 TEST(CalibrationPage, RadiosFollowOptionAndAClickLeavesOneBit) {
     struct Case {
         DWORD option;
@@ -299,6 +328,34 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
     }
 }
 
+// Only a changed point choice holds Calibrate back: a change still pending on
+// another page starts the calibration program as usual on either monitor, and
+// stays pending for Apply.
+TEST(CalibrationPage, AChangeOnAnotherPageDoesNotHoldCalibrateBack) {
+    ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "Jostel.exe"));
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    DeleteFileA(tb::SystemPath("Jostel.exe.log").c_str());
+    const std::string jostel = tb::SystemPath("Jostel.exe");
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND sound = core::ShowTab(sheet, "Audible feedback set-up");
+    ASSERT_TRUE(sound);
+    tb::Click(tb::Control(sound, 1195));  // the sound switch
+    ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+    HWND page = core::ShowTab(sheet, "Calibration");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1000));
+    ASSERT_TRUE(JostelLogged([](const std::string& log) { return !log.empty(); })) << SheetState(sheet);
+    tb::Click(tb::Control(page, 1004));
+    ASSERT_TRUE(JostelLogged([](const std::string& log) { return log.find(" S") != std::string::npos; }))
+        << SheetState(sheet);
+    EXPECT_EQ(JostelLog(), jostel + "\r\n" + jostel + " S\r\n");
+    EXPECT_FALSE(core::WaitBox(sheet, 500).window);
+    ASSERT_TRUE(sheet.Apply());
+    EXPECT_EQ(pages::User(kValOption), kDefaultOption | OPT_SOUND);
+    EXPECT_TRUE(sheet.Cancel());
+}
+
 TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
     pages::Sheet sheet = pages::StartSheet(false);
     ASSERT_TRUE(sheet.window);
@@ -395,6 +452,30 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     }
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
     MoveFileA((systemNotepad + ".aside").c_str(), systemNotepad.c_str());
+}
+
+// Without the driver list Notepad is started all the same, shown, on the
+// list's path; no list is made.
+TEST(DriverPage, FileVersionStartsNotepadAlsoWithoutTheList) {
+    const std::string list = tb::SystemPath("Dvrlist.txt");
+    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(list.c_str());
+    // A recorder in Notepad's place notes how it was started.
+    const std::string notepad = tb::WindowsDir() + "\\NOTEPAD.EXE";
+    ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "notepad_recorder.exe"));
+    ASSERT_TRUE(MoveFileExA(tb::SystemPath("notepad_recorder.exe").c_str(), notepad.c_str(), MOVEFILE_REPLACE_EXISTING));
+    DeleteFileA((notepad + ".log").c_str());
+    pages::Sheet sheet = pages::StartSheet(false);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, "Driver Information");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1231));
+    EXPECT_TRUE(tb::Poll([&] { return !tb::ReadFileText(notepad + ".log").empty(); }, 20000));
+    EXPECT_EQ(tb::ReadFileText(notepad + ".log"), notepad + " " + list + "\r\n");
+    EXPECT_EQ(tb::ReadFileText(notepad + ".show"), "1\r\n");  // SW_SHOWNORMAL
+    EXPECT_EQ(GetFileAttributesA(list.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(core::WaitBox(sheet, 300).window);
+    EXPECT_TRUE(sheet.Cancel());
 }
 
 // The pages' dialog templates as the program carries them: the font of the
