@@ -356,6 +356,20 @@ TEST(CalibrationPage, AChangeOnAnotherPageDoesNotHoldCalibrateBack) {
     EXPECT_TRUE(sheet.Cancel());
 }
 
+// Without the calibration program Calibrate does nothing that the user sees:
+// no message, and the sheet goes on.
+TEST(CalibrationPage, CalibrateWithoutTheProgramReportsNothing) {
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("Jostel.exe").c_str()));
+    pages::Sheet sheet = pages::StartSheet(true);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, u8"位置補正");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1050));
+    EXPECT_FALSE(core::WaitBox(sheet, 2000).window);
+    EXPECT_TRUE(sheet.process.Running());
+    EXPECT_TRUE(sheet.Cancel());
+}
+
 TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
     pages::Sheet sheet = pages::StartSheet(false);
     ASSERT_TRUE(sheet.window);
@@ -455,27 +469,71 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
 }
 
 // Without the driver list Notepad is started all the same, shown, on the
-// list's path; no list is made.
-TEST(DriverPage, FileVersionStartsNotepadAlsoWithoutTheList) {
+// list's path, and no list is made; without Notepad the list is still made
+// read-only and nothing is reported.
+TEST(DriverPage, FileVersionGoesOnWithoutTheListOrNotepad) {
     const std::string list = tb::SystemPath("Dvrlist.txt");
-    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(list.c_str());
     // A recorder in Notepad's place notes how it was started.
     const std::string notepad = tb::WindowsDir() + "\\NOTEPAD.EXE";
-    ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "notepad_recorder.exe"));
-    ASSERT_TRUE(MoveFileExA(tb::SystemPath("notepad_recorder.exe").c_str(), notepad.c_str(), MOVEFILE_REPLACE_EXISTING));
-    DeleteFileA((notepad + ".log").c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = core::ShowTab(sheet, "Driver Information");
-    ASSERT_TRUE(page);
-    tb::Click(tb::Control(page, 1231));
-    EXPECT_TRUE(tb::Poll([&] { return !tb::ReadFileText(notepad + ".log").empty(); }, 20000));
-    EXPECT_EQ(tb::ReadFileText(notepad + ".log"), notepad + " " + list + "\r\n");
-    EXPECT_EQ(tb::ReadFileText(notepad + ".show"), "1\r\n");  // SW_SHOWNORMAL
-    EXPECT_EQ(GetFileAttributesA(list.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(core::WaitBox(sheet, 300).window);
-    EXPECT_TRUE(sheet.Cancel());
+    struct Case {
+        bool list, notepad;
+    } cases[] = {{false, true}, {true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list ? "without Notepad" : "without the list");
+        SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(list.c_str());
+        if (c.list) {
+            ASSERT_TRUE(core::WriteFileBytes(list, {'w', '\r', '\n'}));
+        }
+        DeleteFileA(notepad.c_str());
+        DeleteFileA((notepad + ".log").c_str());
+        if (c.notepad) {
+            ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "notepad_recorder.exe"));
+            ASSERT_TRUE(MoveFileExA(tb::SystemPath("notepad_recorder.exe").c_str(), notepad.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING));
+        }
+        pages::Sheet sheet = pages::StartSheet(false);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, "Driver Information");
+        ASSERT_TRUE(page);
+        tb::Click(tb::Control(page, 1231));
+        if (c.notepad) {
+            EXPECT_TRUE(tb::Poll([&] { return !tb::ReadFileText(notepad + ".log").empty(); }, 20000));
+            EXPECT_EQ(tb::ReadFileText(notepad + ".log"), notepad + " " + list + "\r\n");
+            EXPECT_EQ(tb::ReadFileText(notepad + ".show"), "1\r\n");  // SW_SHOWNORMAL
+        }
+        if (c.list) {
+            EXPECT_TRUE(tb::Poll([&] { return (GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_READONLY) != 0; }));
+        } else {
+            EXPECT_EQ(GetFileAttributesA(list.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        EXPECT_FALSE(core::WaitBox(sheet, 1000).window);
+        EXPECT_TRUE(sheet.process.Running());
+        EXPECT_TRUE(sheet.Cancel());
+    }
+    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// OK stores a change still pending and closes the sheet; Cancel closes it and
+// stores nothing.
+TEST(SettingsSheetButtons, OkStoresAPendingChangeAndCancelDropsIt) {
+    struct Case {
+        int button;
+        bool stored;
+    } cases[] = {{IDOK, true}, {IDCANCEL, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? "OK" : "Cancel");
+        tb::reg::DeleteTree(HKEY_CURRENT_USER, UserSettingsKey);
+        pages::Sheet sheet = pages::StartSheet(false);
+        ASSERT_TRUE(sheet.window);
+        HWND sound = core::ShowTab(sheet, "Audible feedback set-up");
+        ASSERT_TRUE(sound);
+        tb::Click(tb::Control(sound, 1195));  // the sound switch
+        ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+        tb::PressButton(sheet.window, c.button);
+        EXPECT_TRUE(sheet.process.WaitExit(15000));
+        EXPECT_EQ(pages::User(kValOption), c.stored ? kDefaultOption | OPT_SOUND : 0xDEADBEEF);
+    }
 }
 
 // The pages' dialog templates as the program carries them: the font of the
