@@ -42,6 +42,22 @@ std::vector<uint8_t> WithInfoHeaderSize(std::vector<uint8_t> file, uint32_t info
     return file;
 }
 
+// The English sheet on the picture page, started without panel.bmp.
+HWND OpenPicturePage(pages::Sheet* sheet) {
+    DeleteFileA(kPanelBmp.c_str());
+    *sheet = pages::StartSheet(false);
+    return sheet->window ? sheet->Show(0) : nullptr;
+}
+
+// The English sheet with a change pending on the sound page: the sound switched on.
+bool StartWithSoundChange(pages::Sheet* sheet) {
+    *sheet = pages::StartSheet(false);
+    HWND sound = sheet->window ? core::ShowTab(*sheet, "Audible feedback set-up") : nullptr;
+    if (!sound) return false;
+    tb::Click(tb::Control(sound, 1195));  // the sound switch
+    return tb::Poll([&] { return sheet->ApplyEnabled(); });
+}
+
 std::string JostelLog() { return tb::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
 
 // What the sheet shows when Jostel did not start: a box, and whether a change is pending.
@@ -103,10 +119,8 @@ TEST(PicturePage, MissingAndMalformedFilesDrawNothing) {
         {"height larger than the bits", with(22, 4000)},
         {"headers only", std::vector<uint8_t>(good.begin(), good.begin() + 30)},
     };
-    DeleteFileA(kPanelBmp.c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = sheet.Show(0);
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
     ASSERT_TRUE(page);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -131,10 +145,8 @@ TEST(PicturePage, LongerInformationHeadersDrawTheSameColours) {
     // table read as if the header were 40 bytes long would end.
     const std::vector<uint8_t> eight = core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 252);
     const std::vector<uint8_t> full = core::QuadrantBitmap(24, 64, 48, kQuadrants24);
-    DeleteFileA(kPanelBmp.c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = sheet.Show(0);
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
     ASSERT_TRUE(page);
     struct Case {
         uint32_t infoSize;
@@ -177,10 +189,8 @@ TEST(PicturePage, BitsThatLookLikeTextDrawWhole) {
         // Table entries 0x17 to 0x1A: the bottom-right quadrant, first in the file, is all 0x1A.
         {"0x1A in the bits", core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 0x17), kQuadrants8},
     };
-    DeleteFileA(kPanelBmp.c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = sheet.Show(0);
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
     ASSERT_TRUE(page);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -336,12 +346,8 @@ TEST(CalibrationPage, AChangeOnAnotherPageDoesNotHoldCalibrateBack) {
     ASSERT_TRUE(pages::MakeSecondDriver());
     DeleteFileA(tb::SystemPath("Jostel.exe.log").c_str());
     const std::string jostel = tb::SystemPath("Jostel.exe");
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND sound = core::ShowTab(sheet, "Audible feedback set-up");
-    ASSERT_TRUE(sound);
-    tb::Click(tb::Control(sound, 1195));  // the sound switch
-    ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+    pages::Sheet sheet;
+    ASSERT_TRUE(StartWithSoundChange(&sheet));
     HWND page = core::ShowTab(sheet, "Calibration");
     ASSERT_TRUE(page);
     tb::Click(tb::Control(page, 1000));
@@ -524,12 +530,8 @@ TEST(SettingsSheetButtons, OkStoresAPendingChangeAndCancelDropsIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored ? "OK" : "Cancel");
         tb::reg::DeleteTree(HKEY_CURRENT_USER, UserSettingsKey);
-        pages::Sheet sheet = pages::StartSheet(false);
-        ASSERT_TRUE(sheet.window);
-        HWND sound = core::ShowTab(sheet, "Audible feedback set-up");
-        ASSERT_TRUE(sound);
-        tb::Click(tb::Control(sound, 1195));  // the sound switch
-        ASSERT_TRUE(tb::Poll([&] { return sheet.ApplyEnabled(); }));
+        pages::Sheet sheet;
+        ASSERT_TRUE(StartWithSoundChange(&sheet));
         tb::PressButton(sheet.window, c.button);
         EXPECT_TRUE(sheet.process.WaitExit(15000));
         EXPECT_EQ(pages::User(kValOption), c.stored ? kDefaultOption | OPT_SOUND : 0xDEADBEEF);
