@@ -42,6 +42,22 @@ std::vector<uint8_t> WithInfoHeaderSize(std::vector<uint8_t> file, uint32_t info
     return file;
 }
 
+// The English sheet on the picture page, started without panel.bmp.
+HWND OpenPicturePage(pages::Sheet* sheet) {
+    DeleteFileA(kPanelBmp.c_str());
+    *sheet = pages::StartSheet(false);
+    return sheet->window ? sheet->Show(0) : nullptr;
+}
+
+// The English sheet with a change pending on the sound page: the sound switched on.
+bool StartWithSoundChange(pages::Sheet* sheet) {
+    *sheet = pages::StartSheet(false);
+    HWND sound = sheet->window ? core::ShowTab(*sheet, "Audible feedback set-up") : nullptr;
+    if (!sound) return false;
+    tb::Click(tb::Control(sound, 1195));  // the sound switch
+    return tb::Poll([&] { return sheet->ApplyEnabled(); });
+}
+
 std::string JostelLog() { return tb::ReadFileText(tb::SystemPath("Jostel.exe.log")); }
 
 // What the sheet shows when Jostel did not start: a box, and whether a change is pending.
@@ -103,10 +119,8 @@ TEST(PicturePage, MissingAndMalformedFilesDrawNothing) {
         {"height larger than the bits", with(22, 4000)},
         {"headers only", std::vector<uint8_t>(good.begin(), good.begin() + 30)},
     };
-    DeleteFileA(kPanelBmp.c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = sheet.Show(0);
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
     ASSERT_TRUE(page);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -131,10 +145,8 @@ TEST(PicturePage, LongerInformationHeadersDrawTheSameColours) {
     // table read as if the header were 40 bytes long would end.
     const std::vector<uint8_t> eight = core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 252);
     const std::vector<uint8_t> full = core::QuadrantBitmap(24, 64, 48, kQuadrants24);
-    DeleteFileA(kPanelBmp.c_str());
-    pages::Sheet sheet = pages::StartSheet(false);
-    ASSERT_TRUE(sheet.window);
-    HWND page = sheet.Show(0);
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
     ASSERT_TRUE(page);
     struct Case {
         uint32_t infoSize;
@@ -159,6 +171,33 @@ TEST(PicturePage, LongerInformationHeadersDrawTheSameColours) {
         InvalidateRect(page, nullptr, TRUE);
         EXPECT_TRUE(tb::Poll([&] { return Blank(page); }, 3000));
         EXPECT_TRUE(sheet.process.Running());
+    }
+}
+
+// The file is read as bytes: pixel bits holding a CR LF pair or the byte 0x1A,
+// which a read as text would shorten or end at, draw whole.
+TEST(PicturePage, BitsThatLookLikeTextDrawWhole) {
+    // Blue 0x0D and green 0x0A lie in the file as CR LF.
+    const COLORREF crlf[4] = {RGB(0x40, 0x0A, 0x0D), RGB(0x0D, 0x0A, 0x0D), RGB(200, 100, 50), RGB(0, 0x0A, 0x0D)};
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const COLORREF* colours;
+    };
+    const Case cases[] = {
+        {"CR LF in the bits", core::QuadrantBitmap(24, 64, 48, crlf), crlf},
+        // Table entries 0x17 to 0x1A: the bottom-right quadrant, first in the file, is all 0x1A.
+        {"0x1A in the bits", core::QuadrantBitmap(8, 64, 48, kQuadrants8, 0, 0x17), kQuadrants8},
+    };
+    pages::Sheet sheet;
+    HWND page = OpenPicturePage(&sheet);
+    ASSERT_TRUE(page);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(core::WriteFileBytes(kPanelBmp, c.bytes));
+        InvalidateRect(page, nullptr, TRUE);
+        EXPECT_TRUE(tb::Poll([&] { return Shows(page, c.colours); }, 3000));
+        EXPECT_EQ(pages::PixelAt(page, 5 + 63, 5 + 47), c.colours[3]);
     }
 }
 
@@ -299,6 +338,44 @@ TEST(CalibrationPage, ChangedChoiceBlocksCalibrateUntilApplied) {
     }
 }
 
+// Only a changed point choice holds Calibrate back: a change still pending on
+// another page starts the calibration program as usual on either monitor, and
+// stays pending for Apply.
+TEST(CalibrationPage, AChangeOnAnotherPageDoesNotHoldCalibrateBack) {
+    ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "Jostel.exe"));
+    ASSERT_TRUE(pages::MakeSecondDriver());
+    DeleteFileA(tb::SystemPath("Jostel.exe.log").c_str());
+    const std::string jostel = tb::SystemPath("Jostel.exe");
+    pages::Sheet sheet;
+    ASSERT_TRUE(StartWithSoundChange(&sheet));
+    HWND page = core::ShowTab(sheet, "Calibration");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1000));
+    ASSERT_TRUE(JostelLogged([](const std::string& log) { return !log.empty(); })) << SheetState(sheet);
+    tb::Click(tb::Control(page, 1004));
+    ASSERT_TRUE(JostelLogged([](const std::string& log) { return log.find(" S") != std::string::npos; }))
+        << SheetState(sheet);
+    EXPECT_EQ(JostelLog(), jostel + "\r\n" + jostel + " S\r\n");
+    EXPECT_FALSE(core::WaitBox(sheet, 500).window);
+    ASSERT_TRUE(sheet.Apply());
+    EXPECT_EQ(pages::User(kValOption), kDefaultOption | OPT_SOUND);
+    EXPECT_TRUE(sheet.Cancel());
+}
+
+// Without the calibration program Calibrate does nothing that the user sees:
+// no message, and the sheet goes on.
+TEST(CalibrationPage, CalibrateWithoutTheProgramReportsNothing) {
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("Jostel.exe").c_str()));
+    pages::Sheet sheet = pages::StartSheet(true);
+    ASSERT_TRUE(sheet.window);
+    HWND page = core::ShowTab(sheet, u8"位置補正");
+    ASSERT_TRUE(page);
+    tb::Click(tb::Control(page, 1050));
+    EXPECT_FALSE(core::WaitBox(sheet, 2000).window);
+    EXPECT_TRUE(sheet.process.Running());
+    EXPECT_TRUE(sheet.Cancel());
+}
+
 TEST(CalibrationPage, CalibrateShowsTheCalibrationScreen) {
     pages::Sheet sheet = pages::StartSheet(false);
     ASSERT_TRUE(sheet.window);
@@ -395,6 +472,70 @@ TEST(DriverPage, FileVersionOpensTheListInNotepadAndMakesItReadOnly) {
     }
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
     MoveFileA((systemNotepad + ".aside").c_str(), systemNotepad.c_str());
+}
+
+// Without the driver list Notepad is started all the same, shown, on the
+// list's path, and no list is made; without Notepad the list is still made
+// read-only and nothing is reported.
+TEST(DriverPage, FileVersionGoesOnWithoutTheListOrNotepad) {
+    const std::string list = tb::SystemPath("Dvrlist.txt");
+    // A recorder in Notepad's place notes how it was started.
+    const std::string notepad = tb::WindowsDir() + "\\NOTEPAD.EXE";
+    struct Case {
+        bool list, notepad;
+    } cases[] = {{false, true}, {true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list ? "without Notepad" : "without the list");
+        SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(list.c_str());
+        if (c.list) {
+            ASSERT_TRUE(core::WriteFileBytes(list, {'w', '\r', '\n'}));
+        }
+        DeleteFileA(notepad.c_str());
+        DeleteFileA((notepad + ".log").c_str());
+        if (c.notepad) {
+            ASSERT_TRUE(tb::InstallStandin("jostel_recorder.exe", "notepad_recorder.exe"));
+            ASSERT_TRUE(MoveFileExA(tb::SystemPath("notepad_recorder.exe").c_str(), notepad.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING));
+        }
+        pages::Sheet sheet = pages::StartSheet(false);
+        ASSERT_TRUE(sheet.window);
+        HWND page = core::ShowTab(sheet, "Driver Information");
+        ASSERT_TRUE(page);
+        tb::Click(tb::Control(page, 1231));
+        if (c.notepad) {
+            EXPECT_TRUE(tb::Poll([&] { return !tb::ReadFileText(notepad + ".log").empty(); }, 20000));
+            EXPECT_EQ(tb::ReadFileText(notepad + ".log"), notepad + " " + list + "\r\n");
+            EXPECT_EQ(tb::ReadFileText(notepad + ".show"), "1\r\n");  // SW_SHOWNORMAL
+        }
+        if (c.list) {
+            EXPECT_TRUE(tb::Poll([&] { return (GetFileAttributesA(list.c_str()) & FILE_ATTRIBUTE_READONLY) != 0; }));
+        } else {
+            EXPECT_EQ(GetFileAttributesA(list.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        EXPECT_FALSE(core::WaitBox(sheet, 1000).window);
+        EXPECT_TRUE(sheet.process.Running());
+        EXPECT_TRUE(sheet.Cancel());
+    }
+    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// OK stores a change still pending and closes the sheet; Cancel closes it and
+// stores nothing.
+TEST(SettingsSheetButtons, OkStoresAPendingChangeAndCancelDropsIt) {
+    struct Case {
+        int button;
+        bool stored;
+    } cases[] = {{IDOK, true}, {IDCANCEL, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? "OK" : "Cancel");
+        tb::reg::DeleteTree(HKEY_CURRENT_USER, UserSettingsKey);
+        pages::Sheet sheet;
+        ASSERT_TRUE(StartWithSoundChange(&sheet));
+        tb::PressButton(sheet.window, c.button);
+        EXPECT_TRUE(sheet.process.WaitExit(15000));
+        EXPECT_EQ(pages::User(kValOption), c.stored ? kDefaultOption | OPT_SOUND : 0xDEADBEEF);
+    }
 }
 
 // The pages' dialog templates as the program carries them: the font of the

@@ -221,3 +221,25 @@ TEST(PagesClickSim, SwappedButtonsSpeakOfLeftClicks) {
     }
     SystemParametersInfoA(SPI_SETMOUSEBUTTONSWAP, FALSE, nullptr, SPIF_UPDATEINIFILE);
 }
+
+// Each key chosen takes the place of the one before, whichever it was: every
+// change of key, stored by an Apply, leaves the new key's bit alone.
+TEST(PagesClickSim, EachKeyChosenReplacesThePreviousOne) {
+    ASSERT_TRUE(pages::SetUser("Option", kDefaultOption | OPT_CLICK_SIM));
+    Page p = Open(true);
+    ASSERT_NE(nullptr, p.page);
+    const Ids& ids = *p.ids;
+    const struct {
+        int radio;
+        DWORD bit;
+    } keys[] = {{ids.shift, OPT_KEY_SHIFT}, {ids.alt, OPT_KEY_ALT},   {ids.ctrl, OPT_KEY_CTRL},
+                {ids.alt, OPT_KEY_ALT},     {ids.shift, OPT_KEY_SHIFT}, {ids.ctrl, OPT_KEY_CTRL}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.radio);
+        p.ClickAndWait(k.radio, true);
+        ASSERT_TRUE(p.sheet.Apply());
+        EXPECT_EQ(k.bit, pages::User("Option") & OPT_KEY_MASK);
+        EXPECT_EQ(kDefaultOption & ~OPT_KEY_MASK, pages::User("Option") & ~(OPT_KEY_MASK | OPT_CLICK_SIM));
+    }
+    p.sheet.Cancel();
+}

@@ -392,3 +392,31 @@ TEST(PagesSound, StoredToneOutsideTheRangeStaysUntilItsBarMoves) {
         p.sheet.Cancel();
     }
 }
+
+// The touch choice is stored whichever way the user turns it, from a stored
+// choice of either kind, and the two radio buttons show only that choice.
+TEST(PagesSound, TouchChoiceIsStoredEitherWay) {
+    for (bool japanese : {true, false}) {
+        SCOPED_TRACE(japanese ? "Japanese" : "English");
+        const DWORD option = (kDefaultOption | OPT_SOUND) & ~static_cast<DWORD>(OPT_SOUND_ON_TOUCH);
+        ASSERT_TRUE(pages::SetUser("Option", japanese ? option : option | OPT_SOUND_ON_TOUCH));
+        Page p = Open(japanese);
+        ASSERT_NE(nullptr, p.page);
+        const Ids& ids = *p.ids;
+        // From the stored choice to the other one and back.
+        const bool first = japanese;  // touch-on from a stored touch-off, and the reverse
+        for (bool onTouch : {first, !first}) {
+            SCOPED_TRACE(onTouch ? "touch-on" : "touch-off");
+            const int chosen = onTouch ? ids.onTouch : ids.onRelease;
+            tb::Click(p[chosen]);
+            ASSERT_TRUE(pages::Wait([&] { return tb::IsChecked(p[chosen]); }));
+            EXPECT_FALSE(tb::IsChecked(p[onTouch ? ids.onRelease : ids.onTouch]));
+            ASSERT_TRUE(p.sheet.Apply());
+            const DWORD stored = pages::User("Option");
+            EXPECT_EQ(onTouch, (stored & OPT_SOUND_ON_TOUCH) != 0);
+            // Nothing else moves with it, not even the standard copy of the choice.
+            EXPECT_EQ(option & ~static_cast<DWORD>(OPT_SOUND_ON_TOUCH), stored & ~static_cast<DWORD>(OPT_SOUND_ON_TOUCH));
+        }
+        p.sheet.Cancel();
+    }
+}
