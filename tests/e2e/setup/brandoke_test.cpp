@@ -600,6 +600,70 @@ TEST_F(Uninstaller, WithoutAccountLibraryTheOtherStepsRun)
 
 namespace {
 
+// The uninstaller runs with administrator rights: a LAROP.dll planted beside
+// it, in the folder it was started from or in a folder on PATH never loads
+// (its start-up code would run with those rights). The clean-up runs through
+// the package's library in the system directory, and without that library the
+// settings stay as when there is none.
+TEST_F(Uninstaller, LoadsTheAccountLibraryFromTheSystemDirectoryOnly)
+{
+    const std::string folder = "C:\\plant";
+    const std::string planted = folder + "\\LAROP.dll";
+    const std::string plantedKey = "Software\\TestBed\\Planted";
+    char path[4096] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof(path));
+    const std::string oldPath = path;
+    enum Place { kBeside, kCurrentDirectory, kOnPath };
+    struct Case {
+        const char* where;
+        Place place;
+        bool systemLibrary;  // the package's LAROP.dll in the system directory
+    } cases[] = {
+        {"beside the uninstaller", kBeside, true},
+        {"in the current directory", kCurrentDirectory, false},
+        {"in a folder on PATH", kOnPath, false},
+    };
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(tb::InstallStandin("planted.dll"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, plantedKey);
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop");
+        tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kParametersKey, "Status");
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, "Software\\Tarsido\\USB", "Option", 0x800A4));
+        DeleteFileA((folder + "\\Brandoke.exe").c_str());
+        ASSERT_TRUE(CopyFileA(tb::SystemPath("planted.dll").c_str(), planted.c_str(), FALSE));
+        if (c.systemLibrary)
+            ASSERT_TRUE(tb::InstallStandin("LAROP.dll"));
+        else
+            DeleteFileA(tb::SystemPath("LAROP.dll").c_str());
+
+        std::string program = tb::SystemPath("Brandoke.exe");
+        tb::StartOptions options;
+        if (c.place == kBeside) {
+            program = folder + "\\Brandoke.exe";
+            ASSERT_TRUE(CopyFileA(tb::SystemPath("Brandoke.exe").c_str(), program.c_str(), FALSE));
+        }
+        if (c.place == kCurrentDirectory) options.directory = folder;
+        if (c.place == kOnPath) SetEnvironmentVariableA("PATH", (folder + ";" + oldPath).c_str());
+        int code = tb::Run(program, "/S", 60000, options);
+        SetEnvironmentVariableA("PATH", oldPath.c_str());
+        EXPECT_EQ(code, 0);
+
+        std::string loads;
+        tb::reg::GetString(HKEY_LOCAL_MACHINE, plantedKey, "Loads", &loads);
+        EXPECT_EQ(loads, "") << "the planted library ran";
+        EXPECT_TRUE(StatusWritten());
+        EXPECT_EQ(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido\\USB"), !c.systemLibrary);
+        std::string calls = LaropCalls();
+        if (c.systemLibrary)
+            EXPECT_NE(calls.find("LpReDeKe(HKCU,Software\\Tarsido\\USB)=removed;"), std::string::npos) << calls;
+        else
+            EXPECT_EQ(calls, "");
+        DeleteFileA(planted.c_str());
+    }
+}
+
 // Two panels of one kind: each is removed, not only the first one found.
 TEST_F(Uninstaller, TwoPanelsOfOneKindBothGo)
 {
