@@ -103,7 +103,8 @@ protected:
         ASSERT_TRUE(MakeOtherProfile());
 
         // INF copies: marked (read-only, with its .PNF and .cat), marked "no",
-        // without a marker, and one numbered past the examined range.
+        // without a marker, marked at both ends of the examined range (0 and
+        // 29), and one numbered past it.
         CreateDirectoryA(CatDir().c_str(), nullptr);
         ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.inf", kMarkedInf));
         ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.PNF", "pnf"));
@@ -113,6 +114,10 @@ protected:
         ASSERT_TRUE(st::WriteFile(CatDir() + "\\oem4.cat", "cat"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.inf", "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\n"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem0.inf", kMarkedInf));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem0.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem29.inf", kMarkedInf));
+        ASSERT_TRUE(st::WriteFile(CatDir() + "\\oem29.cat", "cat"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.inf", kMarkedInf));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.PNF", "pnf"));
 
@@ -254,11 +259,11 @@ TEST_F(Uninstaller, SilentRemovalTakesExactlyWhatBelongsToThePanel)
     HKEY loaded;
     EXPECT_NE(RegOpenKeyExA(HKEY_USERS, "other", 0, KEY_READ, &loaded), 0) << "hive left loaded";
 
-    // INF folder and catalogs: only the marked copy numbered 0-29.
+    // INF folder and catalogs: only the marked copies numbered 0-29.
     std::set<std::string> infRemoved = Minus(infBefore, st::FolderSnapshot(InfDir()));
     std::set<std::string> catRemoved = Minus(catBefore, st::FolderSnapshot(CatDir()));
-    EXPECT_EQ(infRemoved, (std::set<std::string>{"OEM3.INF", "OEM3.PNF"}));
-    EXPECT_EQ(catRemoved, (std::set<std::string>{"OEM3.CAT"}));
+    EXPECT_EQ(infRemoved, (std::set<std::string>{"OEM0.INF", "OEM0.PNF", "OEM3.INF", "OEM3.PNF", "OEM29.INF"}));
+    EXPECT_EQ(catRemoved, (std::set<std::string>{"OEM3.CAT", "OEM29.CAT"}));
 
     // Devices: exact, case-sensitive ids of the removal list.
     std::multiset<std::string> devicesRemoved = Minus(devicesBefore, st::DeviceIdLists());
@@ -676,6 +681,22 @@ TEST_F(Uninstaller, TwoPanelsOfOneKindBothGo)
     EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
     EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0512"), 0u);
     EXPECT_EQ(left.count("usb\\vid_1f3c&pid_0512"), 1u);
+}
+
+// A device that carries no hardware ids at all, listed before the panels, is
+// passed over: the panels after it still go.
+TEST_F(Uninstaller, DeviceWithoutHardwareIdsIsPassedOver)
+{
+    // Named so that the device list holds it before the Mouse devices.
+    ASSERT_TRUE(st::CreateDevice({}, "AAAPLAIN"));
+    std::vector<std::string> order = st::DeviceIdListsInOrder();
+    auto at = [&](const std::string& ids) { return std::find(order.begin(), order.end(), ids) - order.begin(); };
+    ASSERT_LT(at(""), at("USB\\VID_1F3C&PID_0512")) << "the device without ids must come first";
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    std::multiset<std::string> left = st::DeviceIdLists();
+    EXPECT_EQ(left.count(""), 1u);
+    EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0500"), 0u);
 }
 
 }  // namespace

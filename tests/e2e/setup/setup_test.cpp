@@ -258,6 +258,22 @@ TEST_F(Installer, EveryCallFailingShowsTheFailureInJapanese)
     RunFailingInstallation(true, u8"インストールが失敗しました。");
 }
 
+// A machine without the driver list: the installation still succeeds, and no
+// driver list is made.
+TEST_F(Installer, MissingDriverListStillSucceeds)
+{
+    ASSERT_TRUE(st::UseNewdevStandin(kId0509));
+    ASSERT_TRUE(DeleteFileA(DriverList().c_str()));
+    tb::Process p;
+    tb::MessageBoxInfo box = InstallAndWaitForResult(false, &p);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(st::MessageText(box.window), "The installation is now complete.");
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(p.WaitExit(30000));
+    EXPECT_EQ(st::NewdevCalls().size(), 19u);
+    EXPECT_EQ(st::Attributes(DriverList()), INVALID_FILE_ATTRIBUTES);
+}
+
 // Setup started from a download folder that holds a NEWDEV.DLL of its own
 // loads the system's device installer, not the one beside it.
 TEST_F(Installer, LoadsTheDeviceInstallerFromTheSystemDirectoryOnly)

@@ -178,7 +178,7 @@ uint64_t ResidentTime(const std::string& name)
     return t;
 }
 
-bool CreateDevice(const std::vector<std::string>& ids)
+bool CreateDevice(const std::vector<std::string>& ids, const char* name)
 {
     HDEVINFO set = SetupDiCreateDeviceInfoList(&kMouseClass, nullptr);
     if (set == INVALID_HANDLE_VALUE) return false;
@@ -187,10 +187,10 @@ bool CreateDevice(const std::vector<std::string>& ids)
     std::string list;
     for (const std::string& id : ids) list += id + '\0';
     list += '\0';
-    bool ok = SetupDiCreateDeviceInfoA(set, "Mouse", &kMouseClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
-              SetupDiSetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID,
-                                                reinterpret_cast<const BYTE*>(list.data()),
-                                                static_cast<DWORD>(list.size())) &&
+    bool ok = SetupDiCreateDeviceInfoA(set, name, &kMouseClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
+              (ids.empty() || SetupDiSetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID,
+                                                                reinterpret_cast<const BYTE*>(list.data()),
+                                                                static_cast<DWORD>(list.size()))) &&
               SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device);
     SetupDiDestroyDeviceInfoList(set);
     return ok;
@@ -218,15 +218,21 @@ void ForEachDevice(const std::function<void(HDEVINFO, SP_DEVINFO_DATA*, const st
 }
 }  // namespace
 
-std::multiset<std::string> DeviceIdLists()
+std::vector<std::string> DeviceIdListsInOrder()
 {
-    std::multiset<std::string> lists;
+    std::vector<std::string> lists;
     ForEachDevice([&](HDEVINFO, SP_DEVINFO_DATA*, const std::vector<std::string>& ids) {
         std::string joined;
         for (const std::string& id : ids) joined += (joined.empty() ? "" : "|") + id;
-        lists.insert(joined);
+        lists.push_back(joined);
     });
     return lists;
+}
+
+std::multiset<std::string> DeviceIdLists()
+{
+    std::vector<std::string> lists = DeviceIdListsInOrder();
+    return std::multiset<std::string>(lists.begin(), lists.end());
 }
 
 std::string DeviceDriver(const std::string& firstId)
