@@ -339,7 +339,7 @@ TEST_F(Uninstaller, AskedAndOkRemoves)
 void StatusDenied(bool japanese, const char* text, const std::string& shot)
 {
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
     tb::Process p;
     tb::MessageBoxInfo box = StartAsked(japanese, &p);
     ASSERT_TRUE(box);
@@ -355,7 +355,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
     DWORD code = 99;
     ASSERT_TRUE(p.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
 }
 
 TEST_F(Uninstaller, StatusNotWritableInEnglishChangesNothing)
@@ -376,11 +376,11 @@ TEST_F(Uninstaller, StatusNotWritableInJapaneseChangesNothing)
 TEST_F(Uninstaller, StatusNotWritableSilentEndsWithoutAMessage)
 {
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
     ASSERT_TRUE(st::StartResident("stay"));
     tb::Process p = tb::Start("Brandoke.exe", "/S");
     st::ExpectEndsSilently(p);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
     ExpectNothingChanged();
 }
 
@@ -697,6 +697,41 @@ TEST_F(Uninstaller, DeviceWithoutHardwareIdsIsPassedOver)
     EXPECT_EQ(left.count(""), 1u);
     EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
     EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0500"), 0u);
+}
+
+// A piece of the machine that is missing skips only the step that needs it:
+// the settings, the INF copies and the uninstall section go all the same, and
+// the panels too unless the removal INF that names their class is missing.
+struct MissingPiece {
+    const char* what;
+    bool panelsGo;
+};
+void RemoveWithout(const std::string& sys, const MissingPiece& c)
+{
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Status"));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido"));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kPersistedKey));
+    EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys + "\\Pemmick.cpl"));
+    std::multiset<std::string> devices = st::DeviceIdLists();
+    EXPECT_EQ(devices.count("USB\\VID_1F3C&PID_0512"), c.panelsGo ? 0u : 1u);
+    EXPECT_EQ(devices.count("HID\\VID_1F3C&PID_0500"), c.panelsGo ? 0u : 1u);
+}
+
+TEST_F(Uninstaller, MissingPiecesWithoutCompatibilityKeys)
+{
+    ASSERT_TRUE(tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kLayersKey));
+    ASSERT_TRUE(tb::reg::DeleteTree(HKEY_CURRENT_USER, kPersistedKey));
+    RemoveWithout(sys_, {"no compatibility layers key, no Persisted key", true});
+    EXPECT_TRUE(WaitUninstallSection());
+}
+
+TEST_F(Uninstaller, MissingPiecesWithoutTheRemovalInf)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("wexant.del").c_str()));
+    RemoveWithout(sys_, {"no removal INF", false});
 }
 
 }  // namespace

@@ -63,10 +63,6 @@ std::vector<std::string> DeviceIdListsInOrder();
 // The driver key name a device with this first hardware id got (empty: none).
 std::string DeviceDriver(const std::string& firstId);
 
-// A key's access for everyone limited to reading, and back.
-bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved);
-bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved);
-
 // Every key and value under a key, as "KEY\path" and "VAL\path\name" lines.
 std::set<std::string> RegistrySnapshot(HKEY root, const std::string& path, const std::string& label);
 // File names of a folder (no subfolders), upper-cased.
