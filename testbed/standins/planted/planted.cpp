@@ -6,36 +6,11 @@
 // already run it.
 #include <windows.h>
 
-namespace {
-
-void RecordLoad(HINSTANCE instance)
-{
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(instance, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path))
-        return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Planted", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return;
-    char loads[4096] = "";
-    DWORD size = sizeof(loads) - 1;
-    if (RegQueryValueExA(key, "Loads", nullptr, nullptr, reinterpret_cast<BYTE*>(loads), &size) != ERROR_SUCCESS)
-        size = 0;
-    loads[size < sizeof(loads) ? size : sizeof(loads) - 1] = '\0';
-    if (lstrlenA(loads) + lstrlenA(path) + 2 < static_cast<int>(sizeof(loads))) {
-        lstrcatA(loads, path);
-        lstrcatA(loads, ";");
-        RegSetValueExA(key, "Loads", 0, REG_SZ, reinterpret_cast<const BYTE*>(loads), lstrlenA(loads) + 1);
-    }
-    RegCloseKey(key);
-}
-
-}  // namespace
+#include "../load_record.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)
-        RecordLoad(instance);
+        RecordLoad(instance, "Software\\TestBed\\Planted");
     return TRUE;
 }
