@@ -734,4 +734,12 @@ TEST_F(Uninstaller, MissingPiecesWithoutTheRemovalInf)
     RemoveWithout(sys_, {"no removal INF", false});
 }
 
+// The uninstall section cannot start: the applet's layers value, removed
+// after that start, goes all the same.
+TEST_F(Uninstaller, MissingPiecesWithoutRunDll32)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("rundll32.exe").c_str()));
+    RemoveWithout(sys_, {"no RunDll32", true});
+}
+
 }  // namespace
