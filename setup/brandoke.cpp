@@ -34,6 +34,7 @@ constexpr char kOtherAppletFile[] = "\\Vintrox.cpl";
 constexpr char kAppletFile[] = "\\Pemmick.cpl";
 constexpr char kUninstallSection[] = "WEXANT.Uninstall";
 constexpr char kRunDllFile[] = "\\RunDll32.exe";
+constexpr char kAccountLibraryFile[] = "\\LAROP.dll";
 constexpr char kRestorePrivilege[] = "SeRestorePrivilege";
 constexpr DWORD kCompatKeyAccess = KEY_WRITE;  // 0x20006
 
@@ -115,10 +116,17 @@ BOOL Bind(HMODULE module, const char* name, Fn* fn)
 }
 
 // Loads LAROP.dll and binds its seven exports; FALSE (nothing loaded) when
-// the library or one of them is missing.
+// the library or one of them is missing. The package's library is loaded by
+// its full path in the system directory: a bare name would also find a
+// library of that name beside the uninstaller, in the folder it was started
+// from or on PATH, and its start-up code would run with the uninstaller's
+// administrator rights before any export is looked at.
 BOOL LoadAccountLibrary(AccountLibrary* lib)
 {
-    lib->module = LoadLibraryA("LAROP.dll");
+    char path[wexant::kPathBufferSize];
+    if (!MakeSystemPath(path, kAccountLibraryFile))
+        return FALSE;
+    lib->module = LoadLibraryA(path);
     if (!lib->module)
         return FALSE;
     HMODULE m = lib->module;

@@ -1169,6 +1169,51 @@ bool SetWindowsVersion(const char* version)
     return reg::SetString(HKEY_CURRENT_USER, "Software\\Wine", "Version", version);
 }
 
+// ---- Key security ------------------------------------------------------------
+
+}  // namespace tb
+
+#include <aclapi.h>
+
+namespace tb {
+
+bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, READ_CONTROL | WRITE_DAC, &key) != 0) return false;
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved->assign(size, 0);
+    bool ok = size && RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size) == 0;
+    // Everyone may read the key and change its security back; nothing else.
+    EXPLICIT_ACCESSA access = {};
+    access.grfAccessPermissions = KEY_READ | WRITE_DAC;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = const_cast<char*>("EVERYONE");
+    PACL acl = nullptr;
+    ok = ok && SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS;
+    SECURITY_DESCRIPTOR sd;
+    ok = ok && InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+         SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
+         RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == 0;
+    if (acl) LocalFree(acl);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved)
+{
+    HKEY key;
+    if (saved.empty() || RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != 0) return false;
+    std::vector<uint8_t> copy = saved;
+    bool ok = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, copy.data()) == 0;
+    RegCloseKey(key);
+    return ok;
+}
+
 }  // namespace tb
 
 // ---- Key security -------------------------------------------------------------------

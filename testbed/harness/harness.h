@@ -219,6 +219,13 @@ std::string Screenshot(const std::string& name);
 // HKCU\Software\Wine "Version", which Wine reads when a process starts.
 bool SetWindowsVersion(const char* version);
 
+// ---- Key security ------------------------------------------------------------
+// A key's access for everyone limited to reading (and to changing its
+// security back), so that a program's writes and creations under it fail;
+// *saved keeps the old access for RestoreKeySecurity.
+bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved);
+bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved);
+
 }  // namespace tb
 
 namespace tb {

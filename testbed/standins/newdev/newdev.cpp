@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../load_record.h"
+
 namespace {
 
 const char kKey[] = "Software\\TestBed\\Newdev";
@@ -44,36 +46,12 @@ void SetDword(HKEY key, const char* name, int index, DWORD data)
     RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
 }
 
-void RecordLoad(HINSTANCE instance)
-{
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(instance, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path))
-        return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    char loads[4096] = "";
-    DWORD size = sizeof(loads) - 1;
-    if (RegQueryValueExA(key, "Loads", nullptr, nullptr, reinterpret_cast<BYTE*>(loads), &size) != 0)
-        size = 0;
-    loads[size < sizeof(loads) ? size : sizeof(loads) - 1] = '\0';
-    if (strlen(loads) + length + 2 < sizeof(loads)) {
-        strcat(loads, path);
-        strcat(loads, ";");
-        RegSetValueExA(key, "Loads", 0, REG_SZ, reinterpret_cast<const BYTE*>(loads),
-                       static_cast<DWORD>(strlen(loads) + 1));
-    }
-    RegCloseKey(key);
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)
-        RecordLoad(instance);
+        RecordLoad(instance, kKey);
     return TRUE;
 }
 

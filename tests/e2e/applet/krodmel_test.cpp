@@ -213,3 +213,17 @@ TEST_F(Krodmel, WithoutParametersKeyNothingIsWritten)
     EXPECT_EQ(Take(kServiceKey), before);
     EXPECT_FALSE(tb::reg::KeyExists(HKEY_LOCAL_MACHINE, kParams));
 }
+
+// A Parameters key that may not be written: nothing changes and the exit code
+// is 0 all the same.
+TEST_F(Krodmel, ReadOnlyParametersKeyNothingIsWritten)
+{
+    SetEnum(0, Instance(1));
+    SetNumber(wexant::kValSavePort, 4);
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParams, &saved));
+    Snapshot before = Take(kServiceKey);
+    Run();
+    EXPECT_EQ(Take(kServiceKey), before);
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParams, saved));
+}

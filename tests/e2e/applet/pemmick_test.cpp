@@ -280,6 +280,27 @@ TEST_F(Applet, DoubleClickWithoutTheSettingsProgramDoesNothing)
     EXPECT_TRUE(tb::WaitMessageBox(300).window == nullptr);
 }
 
+// A Persisted key the user may not write: no record, and the entry is listed
+// and opens the settings as usual.
+TEST_F(Applet, WithoutItsCompatibilityRecordTheEntryStillOpensTheSettings)
+{
+    ASSERT_TRUE(tb::reg::CreateKey(HKEY_CURRENT_USER, kPersistedKey));
+    std::vector<uint8_t> saved;
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_CURRENT_USER, kPersistedKey, &saved));
+    std::vector<std::string> report = Host("init newinquire dblclk exit");
+    const std::vector<std::string> expected = {
+        "load ok",    "CPL_INIT 1",
+        "CPL_NEWINQUIRE 0 size=252 flags=0 help=0 data=0 icon=32x32 tail=kept",
+        "name=Touch Panel", "info=Configures Touch Panel", "helpfile=", "CPL_DBLCLK 0", "CPL_EXIT 0", "unload",
+    };
+    EXPECT_EQ(report, expected);
+    std::vector<std::string> starts = Starts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0], tb::SystemPath("Quintrel.exe"));
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_CURRENT_USER, kPersistedKey, PersistedValueName()));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_CURRENT_USER, kPersistedKey, saved));
+}
+
 TEST_F(Applet, WineControlPanelOpensTheSettings)
 {
     // Wine's host opens the only entry of an applet named on its command line.

@@ -103,7 +103,8 @@ protected:
         ASSERT_TRUE(MakeOtherProfile());
 
         // INF copies: marked (read-only, with its .PNF and .cat), marked "no",
-        // without a marker, and one numbered past the examined range.
+        // without a marker, marked at both ends of the examined range (0 and
+        // 29), and one numbered past it.
         CreateDirectoryA(CatDir().c_str(), nullptr);
         ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.inf", kMarkedInf));
         ASSERT_TRUE(WriteReadOnly(InfDir() + "\\oem3.PNF", "pnf"));
@@ -113,6 +114,10 @@ protected:
         ASSERT_TRUE(st::WriteFile(CatDir() + "\\oem4.cat", "cat"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.inf", "[Version]\r\nSignature=\"$WINDOWS NT$\"\r\n"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem5.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem0.inf", kMarkedInf));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem0.PNF", "pnf"));
+        ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem29.inf", kMarkedInf));
+        ASSERT_TRUE(st::WriteFile(CatDir() + "\\oem29.cat", "cat"));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.inf", kMarkedInf));
         ASSERT_TRUE(st::WriteFile(InfDir() + "\\oem30.PNF", "pnf"));
 
@@ -254,11 +259,11 @@ TEST_F(Uninstaller, SilentRemovalTakesExactlyWhatBelongsToThePanel)
     HKEY loaded;
     EXPECT_NE(RegOpenKeyExA(HKEY_USERS, "other", 0, KEY_READ, &loaded), 0) << "hive left loaded";
 
-    // INF folder and catalogs: only the marked copy numbered 0-29.
+    // INF folder and catalogs: only the marked copies numbered 0-29.
     std::set<std::string> infRemoved = Minus(infBefore, st::FolderSnapshot(InfDir()));
     std::set<std::string> catRemoved = Minus(catBefore, st::FolderSnapshot(CatDir()));
-    EXPECT_EQ(infRemoved, (std::set<std::string>{"OEM3.INF", "OEM3.PNF"}));
-    EXPECT_EQ(catRemoved, (std::set<std::string>{"OEM3.CAT"}));
+    EXPECT_EQ(infRemoved, (std::set<std::string>{"OEM0.INF", "OEM0.PNF", "OEM3.INF", "OEM3.PNF", "OEM29.INF"}));
+    EXPECT_EQ(catRemoved, (std::set<std::string>{"OEM3.CAT", "OEM29.CAT"}));
 
     // Devices: exact, case-sensitive ids of the removal list.
     std::multiset<std::string> devicesRemoved = Minus(devicesBefore, st::DeviceIdLists());
@@ -334,7 +339,7 @@ TEST_F(Uninstaller, AskedAndOkRemoves)
 void StatusDenied(bool japanese, const char* text, const std::string& shot)
 {
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
     tb::Process p;
     tb::MessageBoxInfo box = StartAsked(japanese, &p);
     ASSERT_TRUE(box);
@@ -350,7 +355,7 @@ void StatusDenied(bool japanese, const char* text, const std::string& shot)
     DWORD code = 99;
     ASSERT_TRUE(p.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
 }
 
 TEST_F(Uninstaller, StatusNotWritableInEnglishChangesNothing)
@@ -371,11 +376,11 @@ TEST_F(Uninstaller, StatusNotWritableInJapaneseChangesNothing)
 TEST_F(Uninstaller, StatusNotWritableSilentEndsWithoutAMessage)
 {
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kParametersKey, &saved));
     ASSERT_TRUE(st::StartResident("stay"));
     tb::Process p = tb::Start("Brandoke.exe", "/S");
     st::ExpectEndsSilently(p);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, kParametersKey, saved));
     ExpectNothingChanged();
 }
 
@@ -600,6 +605,70 @@ TEST_F(Uninstaller, WithoutAccountLibraryTheOtherStepsRun)
 
 namespace {
 
+// The uninstaller runs with administrator rights: a LAROP.dll planted beside
+// it, in the folder it was started from or in a folder on PATH never loads
+// (its start-up code would run with those rights). The clean-up runs through
+// the package's library in the system directory, and without that library the
+// settings stay as when there is none.
+TEST_F(Uninstaller, LoadsTheAccountLibraryFromTheSystemDirectoryOnly)
+{
+    const std::string folder = "C:\\plant";
+    const std::string planted = folder + "\\LAROP.dll";
+    const std::string plantedKey = "Software\\TestBed\\Planted";
+    char path[4096] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof(path));
+    const std::string oldPath = path;
+    enum Place { kBeside, kCurrentDirectory, kOnPath };
+    struct Case {
+        const char* where;
+        Place place;
+        bool systemLibrary;  // the package's LAROP.dll in the system directory
+    } cases[] = {
+        {"beside the uninstaller", kBeside, true},
+        {"in the current directory", kCurrentDirectory, false},
+        {"in a folder on PATH", kOnPath, false},
+    };
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(tb::InstallStandin("planted.dll"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, plantedKey);
+        tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, "Software\\TestBed\\Larop");
+        tb::reg::DeleteValue(HKEY_LOCAL_MACHINE, kParametersKey, "Status");
+        ASSERT_TRUE(tb::reg::SetDword(HKEY_CURRENT_USER, "Software\\Tarsido\\USB", "Option", 0x800A4));
+        DeleteFileA((folder + "\\Brandoke.exe").c_str());
+        ASSERT_TRUE(CopyFileA(tb::SystemPath("planted.dll").c_str(), planted.c_str(), FALSE));
+        if (c.systemLibrary)
+            ASSERT_TRUE(tb::InstallStandin("LAROP.dll"));
+        else
+            DeleteFileA(tb::SystemPath("LAROP.dll").c_str());
+
+        std::string program = tb::SystemPath("Brandoke.exe");
+        tb::StartOptions options;
+        if (c.place == kBeside) {
+            program = folder + "\\Brandoke.exe";
+            ASSERT_TRUE(CopyFileA(tb::SystemPath("Brandoke.exe").c_str(), program.c_str(), FALSE));
+        }
+        if (c.place == kCurrentDirectory) options.directory = folder;
+        if (c.place == kOnPath) SetEnvironmentVariableA("PATH", (folder + ";" + oldPath).c_str());
+        int code = tb::Run(program, "/S", 60000, options);
+        SetEnvironmentVariableA("PATH", oldPath.c_str());
+        EXPECT_EQ(code, 0);
+
+        std::string loads;
+        tb::reg::GetString(HKEY_LOCAL_MACHINE, plantedKey, "Loads", &loads);
+        EXPECT_EQ(loads, "") << "the planted library ran";
+        EXPECT_TRUE(StatusWritten());
+        EXPECT_EQ(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido\\USB"), !c.systemLibrary);
+        std::string calls = LaropCalls();
+        if (c.systemLibrary)
+            EXPECT_NE(calls.find("LpReDeKe(HKCU,Software\\Tarsido\\USB)=removed;"), std::string::npos) << calls;
+        else
+            EXPECT_EQ(calls, "");
+        DeleteFileA(planted.c_str());
+    }
+}
+
 // Two panels of one kind: each is removed, not only the first one found.
 TEST_F(Uninstaller, TwoPanelsOfOneKindBothGo)
 {
@@ -612,6 +681,65 @@ TEST_F(Uninstaller, TwoPanelsOfOneKindBothGo)
     EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
     EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0512"), 0u);
     EXPECT_EQ(left.count("usb\\vid_1f3c&pid_0512"), 1u);
+}
+
+// A device that carries no hardware ids at all, listed before the panels, is
+// passed over: the panels after it still go.
+TEST_F(Uninstaller, DeviceWithoutHardwareIdsIsPassedOver)
+{
+    // Named so that the device list holds it before the Mouse devices.
+    ASSERT_TRUE(st::CreateDevice({}, "AAAPLAIN"));
+    std::vector<std::string> order = st::DeviceIdListsInOrder();
+    auto at = [&](const std::string& ids) { return std::find(order.begin(), order.end(), ids) - order.begin(); };
+    ASSERT_LT(at(""), at("USB\\VID_1F3C&PID_0512")) << "the device without ids must come first";
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    std::multiset<std::string> left = st::DeviceIdLists();
+    EXPECT_EQ(left.count(""), 1u);
+    EXPECT_EQ(left.count("USB\\VID_1F3C&PID_0512"), 0u);
+    EXPECT_EQ(left.count("HID\\VID_1F3C&PID_0500"), 0u);
+}
+
+// A piece of the machine that is missing skips only the step that needs it:
+// the settings, the INF copies and the uninstall section go all the same, and
+// the panels too unless the removal INF that names their class is missing.
+struct MissingPiece {
+    const char* what;
+    bool panelsGo;
+};
+void RemoveWithout(const std::string& sys, const MissingPiece& c)
+{
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(tb::Run(tb::SystemPath("Brandoke.exe"), "/S", 60000), 0);
+    EXPECT_TRUE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kParametersKey, "Status"));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, "Software\\Tarsido"));
+    EXPECT_FALSE(tb::reg::KeyExists(HKEY_CURRENT_USER, kPersistedKey));
+    EXPECT_EQ(st::Attributes(InfDir() + "\\oem3.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(tb::reg::ValueExists(HKEY_LOCAL_MACHINE, kLayersKey, sys + "\\Pemmick.cpl"));
+    std::multiset<std::string> devices = st::DeviceIdLists();
+    EXPECT_EQ(devices.count("USB\\VID_1F3C&PID_0512"), c.panelsGo ? 0u : 1u);
+    EXPECT_EQ(devices.count("HID\\VID_1F3C&PID_0500"), c.panelsGo ? 0u : 1u);
+}
+
+TEST_F(Uninstaller, MissingPiecesWithoutCompatibilityKeys)
+{
+    ASSERT_TRUE(tb::reg::DeleteTree(HKEY_LOCAL_MACHINE, kLayersKey));
+    ASSERT_TRUE(tb::reg::DeleteTree(HKEY_CURRENT_USER, kPersistedKey));
+    RemoveWithout(sys_, {"no compatibility layers key, no Persisted key", true});
+    EXPECT_TRUE(WaitUninstallSection());
+}
+
+TEST_F(Uninstaller, MissingPiecesWithoutTheRemovalInf)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("wexant.del").c_str()));
+    RemoveWithout(sys_, {"no removal INF", false});
+}
+
+// The uninstall section cannot start: the applet's layers value, removed
+// after that start, goes all the same.
+TEST_F(Uninstaller, MissingPiecesWithoutRunDll32)
+{
+    ASSERT_TRUE(DeleteFileA(tb::SystemPath("rundll32.exe").c_str()));
+    RemoveWithout(sys_, {"no RunDll32", true});
 }
 
 }  // namespace

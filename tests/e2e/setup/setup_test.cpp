@@ -63,8 +63,14 @@ protected:
 
 TEST_F(Installer, SilentTailInstallsForAllIdsWithoutAWindow)
 {
-    for (const char* tail : {"/S", "/s"}) {
-        SCOPED_TRACE(tail);
+    struct Case {
+        const char* tail;
+        const char* windows;  // the Windows version Wine plays; nullptr: the prefix's own
+    } cases[] = {{"/S", nullptr}, {"/s", nullptr}, {"/S", "winxp64"}};  // XP installs the same way
+    for (const Case& c : cases) {
+        const char* tail = c.tail;
+        SCOPED_TRACE(std::string(tail) + (c.windows ? std::string(" on ") + c.windows : ""));
+        if (c.windows) ASSERT_TRUE(tb::SetWindowsVersion(c.windows));
         ASSERT_TRUE(st::UseNewdevStandin(kId0509));
         SetFileAttributesA(DriverList().c_str(), FILE_ATTRIBUTE_NORMAL);
         tb::Process p = tb::Start("Setup.exe", tail);
@@ -258,6 +264,22 @@ TEST_F(Installer, EveryCallFailingShowsTheFailureInJapanese)
     RunFailingInstallation(true, u8"インストールが失敗しました。");
 }
 
+// A machine without the driver list: the installation still succeeds, and no
+// driver list is made.
+TEST_F(Installer, MissingDriverListStillSucceeds)
+{
+    ASSERT_TRUE(st::UseNewdevStandin(kId0509));
+    ASSERT_TRUE(DeleteFileA(DriverList().c_str()));
+    tb::Process p;
+    tb::MessageBoxInfo box = InstallAndWaitForResult(false, &p);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(st::MessageText(box.window), "The installation is now complete.");
+    tb::PressButton(box.window, IDOK);
+    ASSERT_TRUE(p.WaitExit(30000));
+    EXPECT_EQ(st::NewdevCalls().size(), 19u);
+    EXPECT_EQ(st::Attributes(DriverList()), INVALID_FILE_ATTRIBUTES);
+}
+
 // Setup started from a download folder that holds a NEWDEV.DLL of its own
 // loads the system's device installer, not the one beside it.
 TEST_F(Installer, LoadsTheDeviceInstallerFromTheSystemDirectoryOnly)
@@ -377,7 +399,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
     // Without write access to HKLM\Software the rights message comes before
     // the single-instance check; silent, nothing at all.
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
     DWORD code = 99;
     struct Case {
         bool japanese;
@@ -400,7 +422,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
     tb::Process silent = tb::Start("Setup.exe", "/S");
     ASSERT_TRUE(silent.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, "Software", saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, "Software", saved));
 
     tb::PressButton(question, 1018);
     tb::MessageBoxInfo box = st::WaitBox(first.Pid());
@@ -413,7 +435,7 @@ TEST_F(Installer, SecondInstanceEndsAtOnceAndRightsComeFirst)
 TEST_F(Installer, RightsMessageInJapanese)
 {
     std::vector<uint8_t> saved;
-    ASSERT_TRUE(st::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, "Software", &saved));
     tb::Process denied = StartSetup(true);
     tb::MessageBoxInfo box = st::WaitBox(denied.Pid());
     ASSERT_TRUE(box);
@@ -423,7 +445,7 @@ TEST_F(Installer, RightsMessageInJapanese)
     DWORD code = 99;
     ASSERT_TRUE(denied.WaitExit(30000, &code));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(st::RestoreKeySecurity(HKEY_LOCAL_MACHINE, "Software", saved));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, "Software", saved));
 }
 
 // Wine's own device installer with a real device of a supported id: the

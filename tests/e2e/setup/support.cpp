@@ -1,7 +1,6 @@
 #include "support.h"
 
 #include <setupapi.h>
-#include <aclapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -178,7 +177,7 @@ uint64_t ResidentTime(const std::string& name)
     return t;
 }
 
-bool CreateDevice(const std::vector<std::string>& ids)
+bool CreateDevice(const std::vector<std::string>& ids, const char* name)
 {
     HDEVINFO set = SetupDiCreateDeviceInfoList(&kMouseClass, nullptr);
     if (set == INVALID_HANDLE_VALUE) return false;
@@ -187,10 +186,10 @@ bool CreateDevice(const std::vector<std::string>& ids)
     std::string list;
     for (const std::string& id : ids) list += id + '\0';
     list += '\0';
-    bool ok = SetupDiCreateDeviceInfoA(set, "Mouse", &kMouseClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
-              SetupDiSetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID,
-                                                reinterpret_cast<const BYTE*>(list.data()),
-                                                static_cast<DWORD>(list.size())) &&
+    bool ok = SetupDiCreateDeviceInfoA(set, name, &kMouseClass, nullptr, nullptr, DICD_GENERATE_ID, &device) &&
+              (ids.empty() || SetupDiSetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID,
+                                                                reinterpret_cast<const BYTE*>(list.data()),
+                                                                static_cast<DWORD>(list.size()))) &&
               SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device);
     SetupDiDestroyDeviceInfoList(set);
     return ok;
@@ -218,15 +217,21 @@ void ForEachDevice(const std::function<void(HDEVINFO, SP_DEVINFO_DATA*, const st
 }
 }  // namespace
 
-std::multiset<std::string> DeviceIdLists()
+std::vector<std::string> DeviceIdListsInOrder()
 {
-    std::multiset<std::string> lists;
+    std::vector<std::string> lists;
     ForEachDevice([&](HDEVINFO, SP_DEVINFO_DATA*, const std::vector<std::string>& ids) {
         std::string joined;
         for (const std::string& id : ids) joined += (joined.empty() ? "" : "|") + id;
-        lists.insert(joined);
+        lists.push_back(joined);
     });
     return lists;
+}
+
+std::multiset<std::string> DeviceIdLists()
+{
+    std::vector<std::string> lists = DeviceIdListsInOrder();
+    return std::multiset<std::string>(lists.begin(), lists.end());
 }
 
 std::string DeviceDriver(const std::string& firstId)
@@ -240,43 +245,6 @@ std::string DeviceDriver(const std::string& firstId)
             driver = buffer;
     });
     return driver;
-}
-
-bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, READ_CONTROL | WRITE_DAC, &key) != 0) return false;
-    DWORD size = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-    saved->assign(size, 0);
-    bool ok = size && RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size) == 0;
-    // Everyone may read the key and change its security back; nothing else.
-    EXPLICIT_ACCESSA access = {};
-    access.grfAccessPermissions = KEY_READ | WRITE_DAC;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = const_cast<char*>("EVERYONE");
-    PACL acl = nullptr;
-    ok = ok && SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS;
-    SECURITY_DESCRIPTOR sd;
-    ok = ok && InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
-         SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
-         RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == 0;
-    if (acl) LocalFree(acl);
-    RegCloseKey(key);
-    return ok;
-}
-
-bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved)
-{
-    HKEY key;
-    if (saved.empty() || RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != 0) return false;
-    std::vector<uint8_t> copy = saved;
-    bool ok = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, copy.data()) == 0;
-    RegCloseKey(key);
-    return ok;
 }
 
 namespace {

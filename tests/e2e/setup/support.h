@@ -53,16 +53,15 @@ DWORD ResidentDestroys();
 uint64_t ResidentTime(const std::string& name);  // DestroyTime0, EndTime; 0 when missing
 
 // Devices of the Mouse class made as the system makes them for a plugged-in
-// panel; ids is a list of hardware ids.
-bool CreateDevice(const std::vector<std::string>& ids);
+// panel; ids is a list of hardware ids (empty: the device has none at all).
+// The device's name is the middle part of its instance id (ROOT\<name>\0000).
+bool CreateDevice(const std::vector<std::string>& ids, const char* name = "Mouse");
 // Hardware-id lists of every device on the machine, each joined with '|'.
 std::multiset<std::string> DeviceIdLists();
+// The same lists in the order in which the device list enumerates them.
+std::vector<std::string> DeviceIdListsInOrder();
 // The driver key name a device with this first hardware id got (empty: none).
 std::string DeviceDriver(const std::string& firstId);
-
-// A key's access for everyone limited to reading, and back.
-bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved);
-bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved);
 
 // Every key and value under a key, as "KEY\path" and "VAL\path\name" lines.
 std::set<std::string> RegistrySnapshot(HKEY root, const std::string& path, const std::string& label);
