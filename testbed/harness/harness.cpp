@@ -1169,10 +1169,9 @@ bool SetWindowsVersion(const char* version)
     return reg::SetString(HKEY_CURRENT_USER, "Software\\Wine", "Version", version);
 }
 
-// ---- Key security ------------------------------------------------------------
-
 }  // namespace tb
 
+// ---- Key security ------------------------------------------------------------
 #include <aclapi.h>
 
 namespace tb {
@@ -1214,49 +1213,4 @@ bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>&
     return ok;
 }
 
-}  // namespace tb
-
-// ---- Key security -------------------------------------------------------------------
-#include <aclapi.h>
-
-namespace tb {
-namespace reg {
-
-bool MakeReadOnly(HKEY root, const std::string& path, std::vector<uint8_t>* saved)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    DWORD size = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-    saved->assign(size, 0);
-    bool ok = size && RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->data(), &size) == ERROR_SUCCESS;
-    EXPLICIT_ACCESSA access = {};
-    access.grfAccessPermissions = KEY_READ | WRITE_DAC;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = const_cast<char*>("EVERYONE");
-    PACL acl = nullptr;
-    SECURITY_DESCRIPTOR sd;
-    ok = ok && SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS &&
-         InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
-         SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
-         RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-    if (acl) LocalFree(acl);
-    RegCloseKey(key);
-    return ok;
-}
-
-bool RestoreSecurity(HKEY root, const std::string& path, const std::vector<uint8_t>& saved)
-{
-    HKEY key;
-    if (saved.empty() || RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
-    std::vector<uint8_t> copy = saved;
-    bool ok = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, copy.data()) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
-}
-
-}  // namespace reg
 }  // namespace tb

@@ -227,13 +227,3 @@ bool MakeKeyReadOnly(HKEY root, const char* path, std::vector<uint8_t>* saved);
 bool RestoreKeySecurity(HKEY root, const char* path, const std::vector<uint8_t>& saved);
 
 }  // namespace tb
-
-namespace tb {
-namespace reg {
-// The key as a user who may not change it meets it: everyone may read it and
-// change its security back, nobody may write it (Wine keeps a key's security
-// and checks it). *saved gets the key's former security for RestoreSecurity.
-bool MakeReadOnly(HKEY root, const std::string& path, std::vector<uint8_t>* saved);
-bool RestoreSecurity(HKEY root, const std::string& path, const std::vector<uint8_t>& saved);
-}  // namespace reg
-}  // namespace tb

@@ -367,8 +367,8 @@ TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
     ASSERT_TRUE(pages::MakeSecondDriver());
     ASSERT_TRUE(tb::reg::CreateKey(HKEY_LOCAL_MACHINE, DriverParametersKey));
     std::vector<uint8_t> driverSecurity, secondSecurity;
-    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey, &driverSecurity));
-    ASSERT_TRUE(tb::reg::MakeReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, &secondSecurity));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, DriverParametersKey, &driverSecurity));
+    ASSERT_TRUE(tb::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, &secondSecurity));
     // What the registry keeps of the keys' security shows only in a write.
     ASSERT_FALSE(tb::reg::SetDword(HKEY_LOCAL_MACHINE, DriverParametersKey, "Probe", 1));
     core::ResidentWindow resident;
@@ -385,6 +385,6 @@ TEST(SettingsApply, MachineKeysNotWritableStillStoresThePerUserKey) {
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_SET_COMM).size(), 1u);
     EXPECT_EQ(tb::sim::LogOf(IOCTL_WEXANT_APPLY_SETTINGS).size(), 1u);
     EXPECT_TRUE(sheet.Cancel());
-    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, DriverParametersKey, driverSecurity));
-    EXPECT_TRUE(tb::reg::RestoreSecurity(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, secondSecurity));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, DriverParametersKey, driverSecurity));
+    EXPECT_TRUE(tb::RestoreKeySecurity(HKEY_LOCAL_MACHINE, SecondDriverParametersKey, secondSecurity));
 }
