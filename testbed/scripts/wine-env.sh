@@ -3,9 +3,10 @@
 # .NET and HTML engines (their installers would be offered) and the desktop
 # menu builder are not wanted. Wine's own messages stay quiet, but for the
 # errors of the session's start (wineboot: a service manager that ended, a
-# program of the Run keys that did not run), which a failed test's output
-# then shows; the disabled menu builder is always one of them.
-export WINEDEBUG=${TB_WINEDEBUG:--all,err+wineboot}
+# program of the Run keys that did not run; win: a desktop program that did
+# not start), which a failed test's output then shows; the disabled menu
+# builder is always one of them.
+export WINEDEBUG=${TB_WINEDEBUG:--all,err+wineboot,err+win}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 export WINEARCH=win64
 # English unless a program is started in the Japanese mode (the harness sets
