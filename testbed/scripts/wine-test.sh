@@ -103,6 +103,12 @@ if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
   rc=1
 fi
 t2=$(date +%s.%N)
+# A program that ended within a second, before its test could print: what of
+# the session's server had come up by then.
+if [ "$rc" -ne 0 ] && awk -v a="$t1" -v b="$t2" 'BEGIN { exit !(b - a < 1) }'; then
+  echo "testbed: $name: the test program ended at once; the prefix's server file: $(cat "$WINEPREFIX/wineserver" 2>&1)," \
+       "the server folder: $(cd "$TMPDIR" 2>/dev/null && find . -mindepth 1 | sort | paste -sd' ')" >&2
+fi
 # Screenshots taken as BMP by a program of the suite become PNG for viewing.
 for bmp in "$artifacts"/*.bmp; do
   [ -e "$bmp" ] || continue
