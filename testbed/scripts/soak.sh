@@ -4,8 +4,8 @@
 #
 #   soak.sh <build/native dir> <runs> <output dir> [jobs]
 #
-# <output dir>/run-<i>/ keeps ctest's log, the load at the run's start, and one
-# file per failed test with that test's output. The summary (also written to
+# <output dir>/run-<i>/ keeps ctest's log, the load at the run's start, every
+# test's output, and one file per failed test with that test's output. The summary (also written to
 # <output dir>/summary.txt) lists per run the load and the failed tests, then
 # the number of failures per test.
 set -uo pipefail
@@ -39,6 +39,8 @@ for i in $(seq 1 "$runs"); do
   mkdir -p "$r"
   uptime | sed 's/.*load average: //' >"$r/load"
   (cd "$native" && ctest -j "$jobs" --output-on-failure --timeout 300) >"$r/ctest.log" 2>&1
+  # Every test's output, the passed ones' too (what the test bed said it mended).
+  cp "$native/Testing/Temporary/LastTest.log" "$r/all-output.log" 2>/dev/null
   grep -oE 'Test +#[0-9]+: [^ ]+ [.]+\*\*\*(Failed|Timeout|Exception)' "$r/ctest.log" |
     awk '{print $3}' | sort -u >"$r/failed"
   # A failed test's output runs from its result line to the next line ctest
