@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include "../driver/simctl.h"
+#include "harness_internal.h"
 #include "winutil.h"
 
 #include <tlhelp32.h>
@@ -260,4 +261,42 @@ bool GetState(State* state)
 }
 
 }  // namespace sim
+}  // namespace tb
+
+namespace tb {
+namespace internal {
+
+// The session's service manager, started here when the session's boot could
+// not start it. Wine now and then fails a process start while the machine is
+// loaded (the boot says "Couldn't start services.exe: error 1359"), and a
+// session without its service manager would refuse every service request of
+// every test; the boot has ended by the time a test program runs.
+void EnsureServiceManager()
+{
+    if (sim::SessionPrograms().find("services.exe") != std::string::npos) return;
+    fprintf(stderr, "tb: the session came up without its service manager: starting services.exe\n");
+    HANDLE started = CreateEventA(nullptr, TRUE, FALSE, "__wine_SvcctlStarted");
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info;
+    BOOL ok = FALSE;
+    for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        ok = CreateProcessA("C:\\windows\\system32\\services.exe", nullptr, nullptr, nullptr, FALSE,
+                            DETACHED_PROCESS, nullptr, nullptr, &startup, &info);
+    }
+    if (!ok) {
+        fprintf(stderr, "tb: services.exe did not start either (error %lu)\n", GetLastError());
+    } else {
+        HANDLE waits[2] = {started, info.hProcess};
+        if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0)
+            fprintf(stderr, "tb: services.exe did not come up\n");
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    if (started) CloseHandle(started);
+}
+
+}  // namespace internal
 }  // namespace tb

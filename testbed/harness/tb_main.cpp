@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     setvbuf(stdout, nullptr, _IONBF, 0);
     testing::InitGoogleTest(&argc, argv);
+    tb::internal::EnsureServiceManager();
     testing::UnitTest::GetInstance()->listeners().Append(new TestBedListener);
     return RUN_ALL_TESTS();
 }

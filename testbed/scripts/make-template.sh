@@ -16,9 +16,15 @@ stamp="$(wine --version 2>/dev/null) $(md5sum <"$here/make-template.sh" | cut -c
 if [ -d "$(dirname "$template")/prefixes" ]; then
   for p in "$(dirname "$template")"/prefixes/*/prefix; do
     [ -d "$p" ] || continue
-    WINEPREFIX=$p timeout 10 wineserver -k 2>/dev/null || true
+    TMPDIR=$(dirname "$p")/tmp WINEPREFIX=$p timeout 10 wineserver -k 2>/dev/null || true
   done
   rm -rf "$(dirname "$template")/prefixes"
+fi
+
+# A template of an older script named a server folder in /tmp that its copies
+# shared: it goes with that template.
+if [ -f "$template/wineserver" ] && grep -qx 'wine-[A-Za-z0-9]\{6\}' "$template/wineserver"; then
+  rm -rf "/tmp/$(cat "$template/wineserver")"
 fi
 
 if [ -f "$template/tb-stamp" ] && [ "$(cat "$template/tb-stamp")" = "$stamp" ]; then
@@ -30,6 +36,7 @@ work=$(mktemp -d "$(dirname "$template")/prefix-template.new.XXXXXX")
 export WINEPREFIX=$work/prefix
 tmp=$work/run
 mkdir -p "$tmp"
+tb_session_tmp "$work"
 cleanup() {
   wineserver -k 2>/dev/null || true
   tb_stop_xvfb
@@ -83,6 +90,7 @@ timeout -k 5 60 wineserver -w
 t1=$(date +%s.%N)
 
 echo "$stamp" >"$WINEPREFIX/tb-stamp"
+rm -f "$WINEPREFIX/wineserver"
 rm -rf "$template"
 mv "$WINEPREFIX" "$template"
 awk -v a="$t0" -v b="$t1" -v t="$template" 'BEGIN { printf "testbed: template prefix %s made in %.1f s\n", t, b - a }'

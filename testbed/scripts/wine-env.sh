@@ -3,9 +3,10 @@
 # .NET and HTML engines (their installers would be offered) and the desktop
 # menu builder are not wanted. Wine's own messages stay quiet, but for the
 # errors of the session's start (wineboot: a service manager that ended, a
-# program of the Run keys that did not run), which a failed test's output
-# then shows; the disabled menu builder is always one of them.
-export WINEDEBUG=${TB_WINEDEBUG:--all,err+wineboot}
+# program of the Run keys that did not run; win: a desktop program that did
+# not start), which a failed test's output then shows; the disabled menu
+# builder is always one of them.
+export WINEDEBUG=${TB_WINEDEBUG:--all,err+wineboot,err+win}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 export WINEARCH=win64
 # English unless a program is started in the Japanese mode (the harness sets
@@ -13,6 +14,30 @@ export WINEARCH=win64
 export LANG=en_US.UTF-8
 unset LC_ALL LANGUAGE
 unset WINELOADERNOEXEC WINESERVER
+
+# Debian's Wine names the folder of a prefix's server socket in
+# the prefix's file "wineserver", which the first Wine process of the prefix
+# writes: a folder it makes under TMPDIR. A copied prefix keeps the name its
+# template had, so every copy would share one folder in /tmp, which no run
+# removes, where a prefix of a later run can meet the socket and lock files
+# a removed one left under the same inode. So a session gets a TMPDIR of its
+# own inside its work folder, which goes with the session, and no prefix
+# carries that file into a copy:
+#   tb_session_tmp <work folder>
+tb_session_tmp() {
+  export TMPDIR=$1/tmp
+  mkdir -p -m 700 "$TMPDIR"
+}
+
+# The processes whose environment holds this session's WINEPREFIX (its Wine
+# processes, its wineserver and whatever they started), but those of the
+# calling script's own process group (the script, its display, its pipes).
+tb_session_pids() {
+  local own pids
+  own=$(ps -o pgid= -p $$)
+  pids=$(grep -lsxzF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ | cut -d/ -f3 | paste -sd,)
+  [ -z "$pids" ] || ps -o pid=,pgid= -p "$pids" | awk -v own="$own" '$2 != own { print $1 }'
+}
 
 # Starts a private Xvfb (1024x768x24) on a free display; sets TB_XVFB_PID and,
 # once it is ready, DISPLAY. _begin returns at once, _end waits for the display.
@@ -72,7 +97,8 @@ TB_LINKED_FILES='.*\.\(dll\|exe\|drv\|sys\|ocx\|cpl\|acm\|tlb\|ax\|ds\|msstyles\
 tb_make_prefix() {
   local template=$1 prefix=$2 win64=$3 f b
   cp -al "$template" "$prefix"
-  (cd "$template" && find . -type f ! -iregex "$TB_LINKED_FILES" -print0) |
+  rm -f "$prefix/wineserver"
+  (cd "$template" && find . -type f ! -iregex "$TB_LINKED_FILES" ! -path ./wineserver -print0) |
     (cd "$template" && xargs -0 -r cp --parents --remove-destination -p -t "$prefix")
   local sys32=$prefix/drive_c/windows/system32
   if [ -d "$win64/system32" ]; then
