@@ -30,6 +30,8 @@ trap cleanup EXIT
 timeout 10 wineserver -k 2>/dev/null || true
 rm -rf "$run"
 mkdir -p "$run"
+# The run's Wine server folder lies in the run's own folder and goes with it.
+tb_session_tmp "$run"
 tb_make_prefix "$build/prefix-template" "$WINEPREFIX" "$win64"
 # The libraries outside the suite that the programs load (hook and account
 # libraries): their stand-ins take their place.
