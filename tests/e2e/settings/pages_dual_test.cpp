@@ -3,6 +3,8 @@
 // checked on the screen and through what Apply stores.
 #include "pages_support.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 using namespace wexant;
@@ -55,6 +57,19 @@ struct Page {
     // Lets the page handle what came before.
     void Settle() { Sleep(150); SendMessageA(page, WM_NULL, 0, 0); }
 };
+
+// Who holds the mouse and the foreground: a drag that was cut short shows
+// here whether the page had lost the capture, and to which window.
+std::string MouseOwners(const Page& p) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(p.page, nullptr), &info);
+    char text[160];
+    snprintf(text, sizeof(text), "page %p, capture %p, active %p, foreground %p", static_cast<void*>(p.page),
+             static_cast<void*>(info.hwndCapture), static_cast<void*>(info.hwndActive),
+             static_cast<void*>(GetForegroundWindow()));
+    return text;
+}
 
 Page Open(bool japanese) {
     Page p;
@@ -383,7 +398,8 @@ TEST(PagesDual, MonitorTwoLiesOnTopWhereTheDraggedPicturesOverlap) {
         for (int i = 1; i <= 3; ++i)
             p.Move(c.press.x + (c.to.x - c.press.x) * i / 3, c.press.y + (c.to.y - c.press.y) * i / 3);
         p.Settle();
-        EXPECT_TRUE(tb::Poll([&] { return pages::PixelAt(p.page, c.overlap.x, c.overlap.y) == c.shown; }, 3000, 20));
+        EXPECT_TRUE(tb::Poll([&] { return pages::PixelAt(p.page, c.overlap.x, c.overlap.y) == c.shown; }, 3000, 20))
+            << MouseOwners(p);
         p.Up(c.to.x, c.to.y);
         p.Settle();
         p.sheet.Cancel();
