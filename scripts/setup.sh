@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev
   g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales file
+  wine wine64 wine64-preloader xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales file
 )
 missing=()
 for p in "${packages[@]}"; do
