@@ -48,17 +48,6 @@ bool EnterLeftHalfTestScreen(LeftHalfTestScreen* s)
     return s->box != nullptr;
 }
 
-// Monitor 2 of 512 x 384 down and right of monitor 1: the window covers the
-// lower right quarter, and the key box's corner lies at the screen's middle.
-const RECT kLowerRightMonitor2 = {512, 384, 1024, 768};
-
-void LowerRightMonitor2Layout()
-{
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionX", (512u << 16) | 512u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "ResolutionY", (384u << 16) | 384u);
-    tb::reg::SetDword(HKEY_LOCAL_MACHINE, kSecondKey, "nComm", 0x71);
-}
-
 // Closes the key box with the close box and Yes.
 void CloseKeyBox(Jostel* j, HWND box)
 {
@@ -372,9 +361,9 @@ TEST(JostelKeyBox, PlacedAtTheCornerOfAWindowOnMonitorTwo)
     // Monitor 2 lies down and right of monitor 1: the window covers the lower
     // right quarter, and the key box sits at that window's corner, also when
     // No on the close question puts it back.
-    LowerRightMonitor2Layout();
+    const RECT monitor2 = UseMonitor2DownRight();
     Jostel j;
-    HWND box = EnterTestScreen(&j, "S", &kLowerRightMonitor2);
+    HWND box = EnterTestScreen(&j, "S", &monitor2);
     ASSERT_TRUE(box);
     RECT r = tb::ScreenRect(box);
     EXPECT_EQ(r.left, 512);
@@ -423,12 +412,12 @@ TEST(JostelKeyBox, ErrorBoxOkTakesATouchAcrossItsWidth)
     // On monitor 2 the always-on-top key box would lie over part of the
     // centred error box of a failed solve: a touch on any part of OK closes
     // the box, and the program ends.
-    LowerRightMonitor2Layout();
+    const RECT monitor2 = UseMonitor2DownRight();
     for (int eighth : {1, 4, 7}) {
         SCOPED_TRACE(testing::Message() << "OK touched at " << eighth << "/8 of its width");
         ASSERT_TRUE(tb::sim::Reset());
         Jostel j;
-        HWND box = EnterTestScreen(&j, "S", &kLowerRightMonitor2);
+        HWND box = EnterTestScreen(&j, "S", &monitor2);
         ASSERT_TRUE(box);
         const RECT keyBox = tb::ScreenRect(box);
         tb::PostKey(j.window, VK_HOME);
